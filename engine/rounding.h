@@ -1,0 +1,29 @@
+#pragma once
+// Rounding of reals to integers: to the nearest, ties to the even integer
+// (2.5 -> 2, 3.5 -> 4, -2.5 -> -2), and 32-bit wrap-around without undefined behaviour.
+
+#include <cmath>
+#include <cstdint>
+#include <optional>
+
+namespace kurovel {
+
+// The low 32 bits of v as a signed integer (two's complement wrap-around).
+constexpr std::int32_t Wrap32(std::int64_t v) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(v)));
+}
+constexpr std::int32_t WrapAdd(std::int32_t a, std::int32_t b) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+constexpr std::int32_t WrapSub(std::int32_t a, std::int32_t b) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
+}
+constexpr std::int32_t WrapNeg(std::int32_t a) {
+  return static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(a));
+}
+
+// Nearest integer, ties to even, as a 64-bit integer; nullopt when the result is
+// not a finite value within the 64-bit range.
+std::optional<std::int64_t> RoundHalfEven(long double value);
+
+}  // namespace kurovel

@@ -1,0 +1,39 @@
+#pragma once
+// Shift-JIS (code page 932) text: the language keeps every text as CP932 bytes
+// and converts only at the edges (editor, messages, JSON) with glibc iconv.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kurovel {
+
+// 0x81-0x9F and 0xE0-0xFC start a double-byte character.
+constexpr bool IsLeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+// Bytes of the character that starts at pos: 2 for a lead byte followed by
+// another byte, otherwise 1. pos must be inside the text.
+constexpr std::size_t CharLength(std::string_view text, std::size_t pos) {
+  return IsLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size() ? 2 : 1;
+}
+
+// CP932 bytes to UTF-8; every undecodable byte becomes U+FFFD.
+std::string Cp932ToUtf8(std::string_view cp932);
+
+struct Cp932Encoding {
+  static constexpr std::size_t npos = std::string_view::npos;
+  std::string bytes;              // the converted text, up to the first failure
+  std::size_t bad_offset = npos;  // byte offset in the UTF-8 input of the first character
+                                  // CP932 cannot hold (or of invalid UTF-8); npos when all converted
+  bool Ok() const { return bad_offset == npos; }
+};
+// UTF-8 to CP932.
+Cp932Encoding Utf8ToCp932(std::string_view utf8);
+
+// For fixed Japanese texts written in the source as UTF-8: their CP932 bytes.
+// Throws std::logic_error when the text has no CP932 form (a programming error).
+std::string Sjis(std::string_view utf8);
+
+}  // namespace kurovel

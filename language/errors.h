@@ -1,0 +1,26 @@
+#pragma once
+// Errors that an operation does not handle: they end the operation and reach the
+// error box of whoever owns the event handler.
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace kurovel {
+
+// what() is the message in UTF-8, exactly as the error box shows it before the "." rule.
+class KurovelError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The error box's text: the message followed by "." when its last byte sorts above ".".
+std::string ErrorBoxText(std::string_view message);
+
+// Fixed messages.
+inline constexpr std::string_view kDivisionByZero = "0 による浮動小数点数除算";
+inline constexpr std::string_view kInvalidOperation = "不正な浮動小数点数演算命令";
+// "'%s' は整数ではありません" with the text converted from CP932.
+std::string NotAnIntegerMessage(std::string_view cp932_text);
+
+}  // namespace kurovel
