@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic
   xvfb xauth xdotool x11-utils imagemagick
+  nlohmann-json3-dev
   clang libclang-rt-14-dev valgrind
 )
 
