@@ -1,1 +1,89 @@
-// (being written)
+// The arrow cursor and the centre of the surface.
+
+#include "engine/arrow.h"
+
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+
+namespace kurovel {
+
+namespace {
+
+constexpr double kPi = 3.1415927;
+constexpr double kWing1Offset = 2.6179939;  // 150 degrees
+constexpr double kWing2Offset = 3.6651915;  // 210 degrees
+constexpr double kArrowLength = 20.0;
+constexpr ColorValue kArrowColor = clRed;
+
+// sin and cos of the three arrow angles for one heading.
+struct ArrowTrig {
+  std::int32_t heading = 0;
+  bool valid = false;
+  std::array<double, 3> sin{};
+  std::array<double, 3> cos{};
+};
+
+// The arrow is drawn twice per command and headings repeat constantly, so the
+// trigonometry is memoised per heading. A pure cache: results never change.
+const ArrowTrig& TrigFor(std::int32_t heading) {
+  thread_local std::array<ArrowTrig, 512> cache{};
+  ArrowTrig& entry = cache[static_cast<std::uint32_t>(heading) % cache.size()];
+  if (!entry.valid || entry.heading != heading) {
+    const double a0 = static_cast<double>(heading) * kPi / 180.0;
+    const std::array<double, 3> angles = {a0, a0 + kWing1Offset, a0 + kWing2Offset};
+    for (std::size_t k = 0; k < angles.size(); ++k) {
+      entry.sin[k] = std::sin(angles[k]);
+      entry.cos[k] = std::cos(angles[k]);
+    }
+    entry.heading = heading;
+    entry.valid = true;
+  }
+  return entry;
+}
+
+// Nearest integer, ties to even, saturated to 32 bits: near the ends of the
+// coordinate range a wing must not wrap to the far side and draw a stray line
+// across the surface.
+std::int32_t RoundCoordinate(double value) {
+  const double rounded = std::nearbyint(value);
+  if (rounded >= 2147483647.0) return std::numeric_limits<std::int32_t>::max();
+  if (rounded <= -2147483648.0) return std::numeric_limits<std::int32_t>::min();
+  return static_cast<std::int32_t>(rounded);
+}
+
+Point ArrowPoint(const TurtleState& state, const ArrowTrig& trig, std::size_t k) {
+  return {RoundCoordinate(state.X + kArrowLength * trig.sin[k]),
+          RoundCoordinate(state.Y - kArrowLength * trig.cos[k])};
+}
+
+}  // namespace
+
+Point SurfaceCenter(const DrawingSurface& surface) { return {surface.Width() / 2, surface.Height() / 2}; }
+
+ArrowPoints ArrowGeometry(const TurtleState& state) {
+  const ArrowTrig& trig = TrigFor(state.Heading);
+  return {ArrowPoint(state, trig, 0), ArrowPoint(state, trig, 1), ArrowPoint(state, trig, 2), {state.X, state.Y}};
+}
+
+void DrawArrow(const TurtleState& state, DrawingSurface& surface) {
+  const ArrowPoints arrow = ArrowGeometry(state);
+  const ColorValue saved = surface.GetPenColor();
+  if (state.ArrowVisible == 1) {
+    surface.SetPenColor(kArrowColor);
+    surface.SetPenMode(PenMode::pmNotXor);
+    surface.MoveTo(arrow.tip.x, arrow.tip.y);
+    surface.LineTo(arrow.wing1.x, arrow.wing1.y);
+    surface.MoveTo(arrow.notch.x, arrow.notch.y);
+    surface.LineTo(arrow.wing1.x, arrow.wing1.y);
+    surface.MoveTo(arrow.notch.x, arrow.notch.y);
+    surface.LineTo(arrow.wing2.x, arrow.wing2.y);
+    surface.MoveTo(arrow.tip.x, arrow.tip.y);
+    surface.LineTo(arrow.wing2.x, arrow.wing2.y);
+  }
+  surface.SetPenMode(state.PenIsDown == 1 ? PenMode::pmCopy : PenMode::pmNop);
+  surface.SetPenColor(saved);
+}
+
+}  // namespace kurovel
