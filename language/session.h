@@ -1,11 +1,12 @@
 #pragma once
 // Everything one Kurovel session owns: the turtle on its drawing surface, the
-// variables, the trace and the line executor. The desktop program has one; tests
-// and the headless runner make as many as they need.
+// variables, the trace, the line executor and the program runner. The desktop
+// program has one; tests and the headless runner make as many as they need.
 
 #include "engine/drawing_surface.h"
 #include "engine/turtle.h"
 #include "language/executor.h"
+#include "language/runner.h"
 #include "language/variables.h"
 
 namespace kurovel {
@@ -20,6 +21,7 @@ class Session {
   VariableTable variables;
   TraceList trace;
   LineExecutor executor{turtle, variables, trace};
+  ProgramRunner runner{executor, variables, trace};
 };
 
 }  // namespace kurovel

@@ -1,0 +1,229 @@
+#include "language/runner.h"
+
+#include <iterator>
+#include <utility>
+
+#include "language/errors.h"
+#include "language/normalizer.h"
+#include "language/numbers.h"
+
+namespace kurovel {
+namespace {
+
+// Writes table[index], growing the table as needed; index is never negative.
+void Store(std::vector<std::int32_t>& table, std::int32_t index, std::int32_t value) {
+  const auto slot = static_cast<std::size_t>(index);
+  if (slot >= table.size()) table.resize(slot + 1, 0);
+  table[slot] = value;
+}
+
+// table[index], or 0 for an entry the table does not have.
+std::int32_t EntryOrZero(const std::vector<std::int32_t>& table, std::size_t index) {
+  return index < table.size() ? table[index] : 0;
+}
+
+bool StartsWithVarIgnoringCase(std::string_view text) {
+  if (text.size() < 3) return false;
+  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+  return lower(text[0]) == 'v' && lower(text[1]) == 'a' && lower(text[2]) == 'r';
+}
+
+// Counts the calls of RunProgram that have not returned, also when they throw.
+class ActiveRun {
+ public:
+  explicit ActiveRun(int& counter) : counter_(counter) { ++counter_; }
+  ~ActiveRun() { --counter_; }
+  ActiveRun(const ActiveRun&) = delete;
+  ActiveRun& operator=(const ActiveRun&) = delete;
+
+ private:
+  int& counter_;
+};
+
+}  // namespace
+
+bool IsRepeatLine(std::string_view line) {
+  return line.find("repeat") != std::string_view::npos || line.find("REPEAT") != std::string_view::npos;
+}
+
+bool IsNextLine(std::string_view line) {
+  return line.find("next") != std::string_view::npos || line.find("NEXT") != std::string_view::npos;
+}
+
+std::string RepeatCountText(std::string_view line) {
+  std::string count;
+  const auto blank = line.find(' ');
+  if (blank != std::string_view::npos) {
+    for (const char c : line.substr(blank + 1)) {
+      if (c != ' ') count.push_back(c);
+    }
+  }
+  if (count.empty()) count = "1";
+  return count;
+}
+
+BlockTables ScanBlocks(const std::vector<std::string>& program) {
+  BlockTables t;
+  const std::size_t lines = program.size();
+  t.MatchingNext.assign(lines, 0);
+  t.BlockStart.assign(lines, 0);
+  t.CountText.assign(lines, std::string());
+  t.RepeatLine.assign(lines, 0);
+  std::int32_t m = 0;  // nexts since the depth was last 0; places NextLines entries
+
+  for (std::size_t i = 0; i < lines; ++i) {
+    const auto line = static_cast<std::int32_t>(i);
+    const std::string& text = program[i];
+    if (IsRepeatLine(text)) {
+      t.RepeatLine[i] = 1;
+      t.BlockStart[i] = line;
+      t.CountText[i] = RepeatCountText(text);
+      // Below depth 0 (after a stray next) there is no slot to remember it in.
+      if (t.Depth >= 0) Store(t.OpenRepeats, t.Depth, line);
+      Store(t.RepeatLines, t.RepeatTotal, line);
+      ++t.RepeatTotal;
+      ++t.Depth;
+    }
+    if (IsNextLine(text)) {
+      if (t.Depth <= 0) {
+        // Nothing is open for it to close: remember only that the program is unbalanced.
+        --t.Depth;
+        t.StrayNext = true;
+        continue;
+      }
+      --t.Depth;
+      t.MatchingNext[static_cast<std::size_t>(t.OpenRepeats[static_cast<std::size_t>(t.Depth)])] = line;
+      ++m;
+      // m never exceeds the repeats counted since the depth was last 0, so this is >= 0.
+      Store(t.NextLines, t.RepeatTotal - m, line);
+      if (t.Depth == 0) {
+        Store(t.NextLines, t.RepeatTotal, line);
+        m = 0;
+      }
+    }
+  }
+  // The trace reads entries 0 to RepeatTotal of both tables.
+  const auto per_repeat = static_cast<std::size_t>(t.RepeatTotal) + 1;
+  if (t.RepeatLines.size() < per_repeat) t.RepeatLines.resize(per_repeat, 0);
+  if (t.NextLines.size() < per_repeat) t.NextLines.resize(per_repeat, 0);
+  return t;
+}
+
+std::vector<std::string> BlockTrace(const BlockTables& t) {
+  const std::size_t lines = t.BlockStart.size();
+  const auto repeats = static_cast<std::size_t>(t.RepeatTotal < 0 ? 0 : t.RepeatTotal);
+  std::vector<std::string> trace;
+  trace.reserve(lines + repeats + 3);
+  trace.push_back("rn=" + std::to_string(t.RepeatTotal));
+  for (std::size_t i = 0; i < lines; ++i) {
+    std::string entry = std::to_string(t.BlockStart[i]);
+    entry += ':';
+    entry += std::to_string(EntryOrZero(t.MatchingNext, i));
+    entry += ':';
+    if (i < t.CountText.size()) entry += t.CountText[i];
+    trace.push_back(std::move(entry));
+  }
+  for (std::size_t k = 0; k <= repeats; ++k) {
+    trace.push_back(std::to_string(EntryOrZero(t.RepeatLines, k)) + ":" +
+                    std::to_string(EntryOrZero(t.NextLines, k)));
+  }
+  trace.push_back("j=" + std::to_string(t.Depth));
+  return trace;
+}
+
+RunOutcome ProgramRunner::RunProgram(RunnerHost& host) {
+  const ActiveRun active(active_runs_);
+  run_enabled_ = 1;
+  host.SetButton7Enabled(true);
+  host.SetButton6Enabled(false);
+  // A fresh state for this run: an older run still unwinding keeps its own.
+  const auto run = std::make_shared<RunState>();
+  current_ = run;
+  try {
+    const std::vector<std::string> editor_lines = host.EditorLines();
+    trace_.clear();
+    run->program.reserve(editor_lines.size());
+    for (const std::string& line : editor_lines) {
+      run->program.push_back(NormalizeLine(std::string_view(line).substr(0, kEditorLineLimit)));
+    }
+    run->tables = ScanBlocks(run->program);
+    std::vector<std::string> trace = BlockTrace(run->tables);
+    trace_.insert(trace_.end(), std::make_move_iterator(trace.begin()), std::make_move_iterator(trace.end()));
+
+    RunOutcome outcome = RunOutcome::kFinished;
+    if (!run->tables.Balanced()) {
+      host.ShowWarning(kWarningCaption, kUnbalancedWarning);
+      outcome = RunOutcome::kUnbalanced;
+    } else if (!ExecuteProgram(*run)) {
+      return RunOutcome::kStopped;  // the buttons stay as Stop (or the newer run) left them
+    }
+    if (current_ == run) {
+      host.SetButton7Enabled(false);
+      host.SetButton6Enabled(true);
+    }
+    return outcome;
+  } catch (...) {
+    // An error ends the run at every level; back to idle unless a newer run owns the buttons.
+    if (current_ == run) {
+      host.SetButton7Enabled(false);
+      host.SetButton6Enabled(true);
+    }
+    throw;
+  }
+}
+
+void ProgramRunner::Button7Click(RunnerHost& host) {
+  run_enabled_ = 0;
+  host.SetButton7Enabled(false);
+  host.SetButton6Enabled(true);
+}
+
+// The loop that the recursive description expresses with RunBlock calling itself:
+// every open block is a frame on an explicit stack, so nesting depth costs heap,
+// not C++ stack. The run may go on is tested before every line at every level.
+bool ProgramRunner::ExecuteProgram(const RunState& run) {
+  const BlockTables& t = run.tables;
+  std::vector<Frame> frames;
+  const auto line_count = static_cast<std::int32_t>(run.program.size());
+  frames.push_back(Frame{.first = 0, .end = line_count, .passes = 1, .line = 0});
+  while (!frames.empty()) {
+    Frame& frame = frames.back();
+    if (frame.line >= frame.end) {
+      if (--frame.passes > 0) {
+        frame.line = frame.first;
+      } else {
+        frames.pop_back();
+      }
+      continue;
+    }
+    if (!MayContinue(run)) return false;
+    const auto line = static_cast<std::size_t>(frame.line);
+    if (t.RepeatLine[line] != 0) {
+      // Execution goes on after the matching next once the block has run.
+      frame.line = t.MatchingNext[line] + 1;
+      RunBlock(frames, t.BlockStart[line], t.MatchingNext[line], t.CountText[line]);
+    } else {
+      frame.line += 1;
+      executor_.ExecuteLine(run.program[line]);
+    }
+  }
+  return true;
+}
+
+// Enters a block: its count is evaluated now, once, and its passes run as a new
+// frame of ExecuteProgram's loop.
+void ProgramRunner::RunBlock(std::vector<Frame>& frames, std::int32_t start, std::int32_t end,
+                             std::string_view count_text) {
+  const std::int32_t passes = BlockCount(count_text);
+  // An empty body runs nothing however many passes it has.
+  if (passes <= 0 || start + 1 >= end) return;
+  frames.push_back(Frame{.first = start + 1, .end = end, .passes = passes, .line = start + 1});
+}
+
+std::int32_t ProgramRunner::BlockCount(std::string_view count_text) const {
+  if (StartsWithVarIgnoringCase(count_text)) return variables_.VariableValue(count_text);
+  if (const auto n = TextToInteger(count_text)) return *n;
+  throw KurovelError(NotAnIntegerMessage(count_text));
+}
+
+}  // namespace kurovel

@@ -1,0 +1,145 @@
+#pragma once
+// Runs the whole program of the editor: normalises its lines, pairs every repeat
+// line with the next line that closes it, writes the trace, refuses an unbalanced
+// program with a warning, and otherwise executes the lines with nested repetition.
+// The desktop program and the headless runner drive it through RunnerHost.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "language/executor.h"
+#include "language/variables.h"
+
+namespace kurovel {
+
+// Fixed texts of the warning box (UTF-8): OK button, no icon.
+inline constexpr std::string_view kWarningCaption = "警告";
+inline constexpr std::string_view kUnbalancedWarning = "繰り返しの対(RepeatとNextの数)が一致していません";
+
+// Each editor line is read up to this many bytes; the rest is not part of the program.
+inline constexpr std::size_t kEditorLineLimit = 4096;
+
+// What the runner needs from its caller. Pending events do not pass through here:
+// the caller installs them as the LineExecutor's hook, so Stop, command-box lines
+// and even a new Run can arrive in the middle of a command.
+class RunnerHost {
+ public:
+  virtual ~RunnerHost() = default;
+  // The editor's lines, CP932, without line breaks.
+  virtual std::vector<std::string> EditorLines() const = 0;
+  virtual void SetButton6Enabled(bool enabled) = 0;  // Run
+  virtual void SetButton7Enabled(bool enabled) = 0;  // Stop
+  // A modal box with caption and text (UTF-8), one OK button and no icon.
+  virtual void ShowWarning(std::string_view caption, std::string_view text) = 0;
+};
+
+// A host without a window: the lines are given, the buttons' states are kept,
+// the warnings are collected. Used by kurovel-run and the tests.
+class HeadlessRunnerHost : public RunnerHost {
+ public:
+  HeadlessRunnerHost() = default;
+  explicit HeadlessRunnerHost(std::vector<std::string> editor_lines) : lines(std::move(editor_lines)) {}
+
+  std::vector<std::string> EditorLines() const override { return lines; }
+  void SetButton6Enabled(bool enabled) override { run_button_enabled = enabled; }
+  void SetButton7Enabled(bool enabled) override { stop_button_enabled = enabled; }
+  void ShowWarning(std::string_view, std::string_view text) override { warnings.emplace_back(text); }
+
+  std::vector<std::string> lines;      // CP932
+  bool run_button_enabled = true;      // idle: Run enabled,
+  bool stop_button_enabled = false;    // Stop disabled
+  std::vector<std::string> warnings;   // texts of the warning boxes shown, UTF-8
+};
+
+// The pairing of repeat and next lines, rebuilt by every run. The per-line tables
+// have one entry per program line and the per-repeat tables grow with the program,
+// so no program is too long for them.
+struct BlockTables {
+  std::vector<std::int32_t> MatchingNext;  // per line: the next line closing a repeat line, else 0
+  std::vector<std::int32_t> BlockStart;    // per line: L for a repeat line L, else 0
+  std::vector<std::string> CountText;      // per line: the count text of a repeat line, else empty
+  std::vector<std::uint8_t> RepeatLine;    // per line: 1 for a repeat line
+  std::vector<std::int32_t> OpenRepeats;   // per depth: the repeat lines open during the scan
+  std::vector<std::int32_t> RepeatLines;   // per repeat, 0 to RepeatTotal: its line (trace only)
+  std::vector<std::int32_t> NextLines;     // per repeat, 0 to RepeatTotal: a next line (trace only)
+  std::int32_t RepeatTotal = 0;
+  std::int32_t Depth = 0;
+  bool StrayNext = false;  // a next line was met while no repeat was open
+
+  bool Balanced() const { return Depth == 0 && !StrayNext; }
+};
+
+// A plain byte search for "repeat"/"REPEAT" and "next"/"NEXT" (other mixed forms do not count).
+bool IsRepeatLine(std::string_view line);
+bool IsNextLine(std::string_view line);
+// Everything after the first blank with every blank removed; "1" when that is empty.
+std::string RepeatCountText(std::string_view line);
+
+// The pairing scan over a normalised program.
+BlockTables ScanBlocks(const std::vector<std::string>& program);
+// The trace lines (CP932) that a run writes for these tables.
+std::vector<std::string> BlockTrace(const BlockTables& tables);
+
+enum class RunOutcome {
+  kFinished,    // every line ran (or the program was empty)
+  kStopped,     // Stop, or a newer run, ended it at a test between two lines
+  kUnbalanced,  // the warning was shown and nothing ran
+};
+
+class ProgramRunner {
+ public:
+  ProgramRunner(LineExecutor& executor, const VariableTable& variables, TraceList& trace)
+      : executor_(executor), variables_(variables), trace_(trace) {}
+  ProgramRunner(const ProgramRunner&) = delete;
+  ProgramRunner& operator=(const ProgramRunner&) = delete;
+
+  // The Run button. A KurovelError (a repeat count that is no integer, an
+  // arithmetic error of a line) ends the run at every level; Run and Stop are
+  // back to idle when it leaves this function.
+  RunOutcome RunProgram(RunnerHost& host);
+  RunOutcome Button6Click(RunnerHost& host) { return RunProgram(host); }
+  // The Stop button: the current run executes no further line.
+  void Button7Click(RunnerHost& host);
+
+  // 1 after construction and after every Run, 0 after Stop.
+  std::int32_t RunEnabled() const { return run_enabled_; }
+  // True while some RunProgram call has not returned.
+  bool Running() const { return active_runs_ > 0; }
+  // What the latest run built; kept until the next Run.
+  const std::vector<std::string>& NormalizedProgram() const { return current_->program; }
+  const BlockTables& Tables() const { return current_->tables; }
+
+ private:
+  // Everything one run reads while it executes. A newer run makes a new one, so an
+  // older run that is still unwinding never sees the newer run's tables.
+  struct RunState {
+    std::vector<std::string> program;
+    BlockTables tables;
+  };
+
+  // One repetition level on the explicit stack that replaces recursion.
+  struct Frame {
+    std::int32_t first = 0;   // first line of the body
+    std::int32_t end = 0;     // the body ends before this line
+    std::int64_t passes = 0;  // passes left, the current one included
+    std::int32_t line = 0;    // the next line to run in the current pass
+  };
+
+  bool MayContinue(const RunState& run) const { return run_enabled_ != 0 && current_.get() == &run; }
+  bool ExecuteProgram(const RunState& run);
+  void RunBlock(std::vector<Frame>& frames, std::int32_t start, std::int32_t end, std::string_view count_text);
+  std::int32_t BlockCount(std::string_view count_text) const;
+
+  LineExecutor& executor_;
+  const VariableTable& variables_;
+  TraceList& trace_;
+  std::shared_ptr<RunState> current_ = std::make_shared<RunState>();
+  std::int32_t run_enabled_ = 1;
+  int active_runs_ = 0;
+};
+
+}  // namespace kurovel
