@@ -1,0 +1,136 @@
+// kurovel-run: runs a Kurovel program on an off-screen surface and writes the
+// final drawing and state, for scripts (a teacher rendering a pupil's program).
+
+#include <cstdio>
+#include <exception>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/kurovel_run_files.h"
+#include "app/kurovel_run_lines.h"
+#include "app/kurovel_run_options.h"
+#include "app/kurovel_run_startup.h"
+#include "app/kurovel_run_state.h"
+#include "engine/picture.h"
+#include "engine/raster_surface.h"
+#include "language/errors.h"
+#include "language/normalizer.h"
+#include "language/runner.h"
+#include "language/session.h"
+#include "ui/bitmap_file.h"
+
+namespace kurovel {
+namespace {
+
+// Exit statuses (the sysexits values for usage, input and output failures).
+enum ExitStatus : int {
+  kExitOk = 0,
+  kExitError = 1,
+  kExitUnbalanced = 2,
+  kExitUsage = 64,
+  kExitNoInput = 66,
+  kExitSoftware = 70,
+  kExitCannotCreate = 73,
+};
+
+// Every line as typed into the command box followed by Enter: an error ends that
+// line only.
+void RunLines(Session& session, const std::vector<std::string>& lines, RunReport& report) {
+  for (const std::string& line : lines) {
+    std::string normalized = NormalizeLine(line);
+    report.normalized.push_back(normalized);
+    try {
+      session.executor.ExecuteLine(normalized);
+    } catch (const KurovelError& error) {
+      report.outcome = "error";
+      report.messages.push_back(ErrorBoxText(error.what()));
+    }
+  }
+}
+
+// The program as run by the Run button.
+void RunAsProgram(Session& session, const std::vector<std::string>& lines, RunReport& report) {
+  HeadlessRunnerHost host(lines);
+  try {
+    if (session.runner.RunProgram(host) == RunOutcome::kUnbalanced) {
+      report.outcome = "unbalanced";
+      report.messages = host.warnings;
+    }
+  } catch (const KurovelError& error) {
+    report.outcome = "error";
+    report.messages.push_back(ErrorBoxText(error.what()));
+  }
+  report.normalized = session.runner.NormalizedProgram();
+}
+
+int ExitStatusOf(const RunReport& report) {
+  if (report.outcome == "error") return kExitError;
+  if (report.outcome == "unbalanced") return kExitUnbalanced;
+  return kExitOk;
+}
+
+// The whole surface, arrow included.
+Picture Snapshot(const RasterSurface& surface) {
+  Picture picture(surface.Width(), surface.Height());
+  surface.CopyPictureOut(picture, surface.Width(), surface.Height());
+  return picture;
+}
+
+int Run(const RunOptions& options) {
+  const std::optional<std::string> bytes = ReadProgramBytes(options.program);
+  if (!bytes) {
+    std::cerr << "ファイル " << options.program << " は開けません\n";
+    return kExitNoInput;
+  }
+  const std::vector<std::string> lines = SplitProgramLines(*bytes);
+
+  RasterSurface surface(options.width, options.height);
+  Session session(surface);
+  StartSession(session);
+
+  RunReport report;
+  if (options.lines) {
+    RunLines(session, lines, report);
+  } else {
+    RunAsProgram(session, lines, report);
+  }
+  for (const std::string& message : report.messages) std::cerr << message << '\n';
+
+  std::vector<OutputFile> outputs;
+  if (options.bmp_path) outputs.push_back({*options.bmp_path, EncodeBitmap(Snapshot(surface))});
+  if (options.state_path) {
+    const nlohmann::json state = StateJson(session, surface, report);
+    outputs.push_back({*options.state_path, state.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n"});
+  }
+  if (const std::optional<std::string> failed = WriteOutputFiles(outputs)) {
+    std::cerr << "ファイル " << *failed << " を作成できません\n";
+    return kExitCannotCreate;
+  }
+  return ExitStatusOf(report);
+}
+
+}  // namespace
+}  // namespace kurovel
+
+int main(int argc, char** argv) {
+  using namespace kurovel;
+  const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const ParsedArguments parsed = ParseRunArguments(arguments);
+  if (!parsed.options) {
+    std::cerr << "kurovel-run: " << parsed.error << '\n' << RunUsage();
+    return kExitUsage;
+  }
+  if (parsed.options->help) {
+    std::cout << RunUsage();
+    return kExitOk;
+  }
+  try {
+    return Run(*parsed.options);
+  } catch (const std::exception& error) {
+    std::cerr << "kurovel-run: internal error: " << error.what() << '\n';
+    return kExitSoftware;
+  }
+}

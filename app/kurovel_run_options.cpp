@@ -1,0 +1,130 @@
+#include "app/kurovel_run_options.h"
+
+#include <array>
+#include <set>
+
+namespace kurovel {
+namespace {
+
+constexpr std::int64_t kMaxSide = 16384;
+
+// Sets one option from its value (empty for the flags); returns an error text
+// or the empty text.
+using ApplyOption = std::string (*)(RunOptions& options, std::string_view value);
+
+struct OptionRow {
+  std::string_view name;
+  bool takes_value;
+  ApplyOption apply;
+};
+
+constexpr std::array<OptionRow, 6> kOptions{{
+    {"--size", true,
+     [](RunOptions& o, std::string_view value) -> std::string {
+       const std::optional<SurfaceSize> size = ParseSurfaceSize(value);
+       if (!size) {
+         return "bad size '" + std::string(value) + "': expected WxH, each side 1 to 16384";
+       }
+       o.width = size->width;
+       o.height = size->height;
+       return {};
+     }},
+    {"--lines", false, [](RunOptions& o, std::string_view) -> std::string { o.lines = true; return {}; }},
+    {"--bmp", true, [](RunOptions& o, std::string_view v) -> std::string { o.bmp_path = std::string(v); return {}; }},
+    {"--state", true,
+     [](RunOptions& o, std::string_view v) -> std::string { o.state_path = std::string(v); return {}; }},
+    {"--background", true,
+     [](RunOptions& o, std::string_view v) -> std::string { o.background_path = std::string(v); return {}; }},
+    {"--help", false, [](RunOptions& o, std::string_view) -> std::string { o.help = true; return {}; }},
+}};
+
+const OptionRow* FindOption(std::string_view name) {
+  for (const OptionRow& row : kOptions) {
+    if (row.name == name) return &row;
+  }
+  return nullptr;
+}
+
+// Decimal digits only, 1 to kMaxSide; no sign, no blanks.
+std::optional<std::int32_t> ParseSide(std::string_view text) {
+  if (text.empty()) return std::nullopt;
+  std::int64_t value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+    if (value > kMaxSide) return std::nullopt;  // also keeps long digit runs from overflowing
+  }
+  if (value < 1) return std::nullopt;
+  return static_cast<std::int32_t>(value);
+}
+
+ParsedArguments Fail(std::string message) { return {std::nullopt, std::move(message)}; }
+
+}  // namespace
+
+std::optional<SurfaceSize> ParseSurfaceSize(std::string_view text) {
+  const std::size_t x = text.find('x');
+  if (x == std::string_view::npos) return std::nullopt;
+  const std::optional<std::int32_t> width = ParseSide(text.substr(0, x));
+  const std::optional<std::int32_t> height = ParseSide(text.substr(x + 1));  // a second 'x' fails here
+  if (!width || !height) return std::nullopt;
+  return SurfaceSize{*width, *height};
+}
+
+ParsedArguments ParseRunArguments(std::span<const std::string_view> arguments) {
+  RunOptions options;
+  std::set<std::string_view> seen;
+  std::optional<std::string_view> program;
+  bool options_ended = false;
+
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string_view argument = arguments[i];
+    const bool is_option = !options_ended && argument.size() > 1 && argument[0] == '-';
+    if (!is_option) {
+      if (program) return Fail("more than one program given: '" + std::string(*program) + "' and '" +
+                               std::string(argument) + "'");
+      program = argument;
+      continue;
+    }
+    if (argument == "--") {
+      options_ended = true;
+      continue;
+    }
+    const OptionRow* row = FindOption(argument);
+    if (row == nullptr) return Fail("unknown option '" + std::string(argument) + "'");
+    if (!seen.insert(row->name).second) return Fail("option " + std::string(row->name) + " given twice");
+    std::string_view value;
+    if (row->takes_value) {
+      if (i + 1 >= arguments.size()) return Fail("option " + std::string(row->name) + " needs a value");
+      value = arguments[++i];
+      if (value.empty()) return Fail("option " + std::string(row->name) + " needs a non-empty value");
+    }
+    if (std::string error = row->apply(options, value); !error.empty()) return Fail(std::move(error));
+  }
+
+  if (program) options.program = std::string(*program);
+  // Two outputs on one file would leave only the one written last.
+  if (options.bmp_path && options.bmp_path == options.state_path) {
+    return Fail("--bmp and --state name the same file '" + *options.bmp_path + "'");
+  }
+  return {std::move(options), {}};
+}
+
+std::string_view RunUsage() {
+  return "usage: kurovel-run [--size WxH] [--lines] [--bmp OUT.bmp] [--state OUT.json]\n"
+         "                   [--background FILE.bmp] [PROGRAM | -]\n"
+         "Runs a Kurovel program (Shift-JIS text) on an off-screen drawing surface.\n"
+         "  PROGRAM, -          the program file; standard input for \"-\" or none\n"
+         "  --size WxH          the drawing surface, default 361x446, each side 1 to 16384\n"
+         "  --lines             run every line as if typed into the command box and Enter;\n"
+         "                      an error ends that line only (default: run as a program)\n"
+         "  --bmp OUT.bmp       write the final drawing, arrow included, as a 24-bit BMP\n"
+         "  --state OUT.json    write the turtle, variables, trace and messages as JSON\n"
+         "  --background F.bmp  lay this picture on the surface before running\n"
+         "  --help              print this text\n"
+         "Exit status: 0 ok, 1 an error ended a line or the run (or the background could\n"
+         "not be read), 2 repeat and next do not pair up, 64 bad usage, 66 the program\n"
+         "cannot be read, 73 an output cannot be written.\n";
+}
+
+}  // namespace kurovel

@@ -1,0 +1,44 @@
+#pragma once
+// The command line of the headless runner:
+//   kurovel-run [--size WxH] [--lines] [--bmp OUT.bmp] [--state OUT.json]
+//               [--background FILE.bmp] [PROGRAM | -]
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace kurovel {
+
+struct RunOptions {
+  std::int32_t width = 361;
+  std::int32_t height = 446;
+  bool lines = false;                     // every line as typed into the command box
+  std::optional<std::string> bmp_path;    // the final surface as a BMP
+  std::optional<std::string> state_path;  // the final state as JSON
+  std::optional<std::string> background_path;
+  std::string program = "-";  // "-" reads standard input
+  bool help = false;          // --help: print the usage, run nothing
+};
+
+// Either the options or a message saying what is wrong with the command line.
+struct ParsedArguments {
+  std::optional<RunOptions> options;
+  std::string error;
+};
+
+// The arguments after the program name.
+ParsedArguments ParseRunArguments(std::span<const std::string_view> arguments);
+
+// "WxH", each side 1 to 16384, decimal digits only; nullopt otherwise.
+struct SurfaceSize {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+};
+std::optional<SurfaceSize> ParseSurfaceSize(std::string_view text);
+
+// The usage text, ending in a line break.
+std::string_view RunUsage();
+
+}  // namespace kurovel

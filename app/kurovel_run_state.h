@@ -1,0 +1,26 @@
+#pragma once
+// The final state of a headless run as one JSON object.
+
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "engine/raster_surface.h"
+#include "language/session.h"
+
+namespace kurovel {
+
+// How the run went, besides what the session holds.
+struct RunReport {
+  std::string outcome = "ok";          // "ok", "error" or "unbalanced"
+  std::vector<std::string> messages;   // UTF-8: what the error box or the warning box showed, in order
+  std::vector<std::string> normalized; // CP932: the normalised lines
+};
+
+// The keys "width", "height", "x", "y", "heading", "pen_down", "arrow_visible",
+// "color_cycle_index", "pen_color", "pen_mode", "variables", "trace",
+// "normalized", "outcome" and "messages"; CP932 texts converted to UTF-8.
+nlohmann::json StateJson(const Session& session, const RasterSurface& surface, const RunReport& report);
+
+}  // namespace kurovel
