@@ -1,1 +1,22 @@
-// (being written)
+// Texts of the error box.
+
+#include "language/errors.h"
+
+#include "language/cp932.h"
+
+namespace kurovel {
+
+std::string ErrorBoxText(std::string_view message) {
+  std::string text(message);
+  // Compared as an unsigned byte: every byte of a multi-byte character sorts above ".".
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > static_cast<unsigned char>('.')) {
+    text += '.';
+  }
+  return text;
+}
+
+std::string NotAnIntegerMessage(std::string_view cp932_text) {
+  return "'" + Cp932ToUtf8(cp932_text) + "' は整数ではありません";
+}
+
+}  // namespace kurovel

@@ -1,1 +1,203 @@
-// (being written)
+// Conversion of number texts and the general number format of the "div" trace.
+
+#include "language/numbers.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <system_error>
+
+namespace kurovel {
+namespace {
+
+constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Value of a hexadecimal digit, or -1.
+constexpr int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::string_view SkipBlanks(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  return text;
+}
+
+// The length of the hexadecimal prefix at the start of the text ("$", "x", "X",
+// "0x", "0X"), 0 when there is none.
+std::size_t HexPrefixLength(std::string_view text) {
+  if (text.empty()) return 0;
+  if (text[0] == '$' || text[0] == 'x' || text[0] == 'X') return 1;
+  if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) return 2;
+  return 0;
+}
+
+std::optional<std::int32_t> ParseHex(std::string_view digits) {
+  if (digits.empty()) return std::nullopt;
+  std::uint64_t value = 0;
+  for (char c : digits) {
+    const int digit = HexValue(c);
+    if (digit < 0) return std::nullopt;
+    value = value * 16 + static_cast<std::uint64_t>(digit);
+    if (value > 0xFFFFFFFFu) return std::nullopt;
+  }
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+}
+
+std::optional<std::int32_t> ParseDecimal(std::string_view text) {
+  bool negative = false;
+  if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+    negative = text[0] == '-';
+    text.remove_prefix(1);
+  }
+  if (text.empty()) return std::nullopt;
+  // The magnitude may reach 2^31 for a negative value.
+  const std::uint64_t limit = negative ? 2147483648u : 2147483647u;
+  std::uint64_t value = 0;
+  for (char c : text) {
+    if (!IsDigit(c)) return std::nullopt;
+    value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    if (value > limit) return std::nullopt;
+  }
+  return static_cast<std::int32_t>(negative ? 0u - static_cast<std::uint32_t>(value)
+                                            : static_cast<std::uint32_t>(value));
+}
+
+// For a decimal number without sign whose mantissa is not zero: the power of ten
+// of its first non-zero digit (saturated), enough to tell overflow from underflow.
+std::int64_t DecimalMagnitude(std::string_view number) {
+  std::int64_t position = 0;  // power of ten of the digit being read
+  std::size_t i = 0;
+  std::size_t integer_digits = 0;
+  while (i < number.size() && IsDigit(number[i])) ++integer_digits, ++i;
+  position = static_cast<std::int64_t>(integer_digits) - 1;
+  std::int64_t first_nonzero = 0;
+  bool found = false;
+  for (std::size_t k = 0; k < integer_digits && !found; ++k, --position) {
+    if (number[k] != '0') first_nonzero = position, found = true;
+  }
+  if (i < number.size() && number[i] == '.') {
+    ++i;
+    position = -1;
+    for (; i < number.size() && IsDigit(number[i]); ++i, --position) {
+      if (!found && number[i] != '0') first_nonzero = position, found = true;
+    }
+  }
+  std::int64_t exponent = 0;
+  if (i < number.size() && (number[i] == 'e' || number[i] == 'E')) {
+    ++i;
+    bool negative = false;
+    if (i < number.size() && (number[i] == '+' || number[i] == '-')) negative = number[i++] == '-';
+    for (; i < number.size(); ++i) {
+      if (exponent < 1000000000) exponent = exponent * 10 + (number[i] - '0');
+    }
+    if (negative) exponent = -exponent;
+  }
+  return first_nonzero + exponent;
+}
+
+}  // namespace
+
+std::optional<std::int32_t> TextToInteger(std::string_view text) {
+  text = SkipBlanks(text);
+  const std::size_t prefix = HexPrefixLength(text);
+  if (prefix > 0) return ParseHex(text.substr(prefix));
+  return ParseDecimal(text);
+}
+
+std::optional<double> TextToReal(std::string_view text) {
+  text = SkipBlanks(text);
+  std::size_t pos = 0;
+  const auto digits = [&] {
+    const std::size_t start = pos;
+    while (pos < text.size() && IsDigit(text[pos])) ++pos;
+    return pos - start;
+  };
+
+  bool negative = false;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+    negative = text[pos] == '-';
+    ++pos;
+  }
+  const std::size_t mantissa_start = pos;
+  std::size_t mantissa_digits = digits();
+  bool point = false;
+  if (pos < text.size() && text[pos] == '.') {
+    point = true;
+    ++pos;
+    mantissa_digits += digits();
+  }
+  if (mantissa_digits == 0 && !point) return std::nullopt;
+  std::size_t number_end = pos;  // the part handed to the decimal reader
+  if (pos < text.size() && (text[pos] == 'E' || text[pos] == 'e')) {
+    ++pos;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
+    // An exponent marker without digits leaves the mantissa as it is ("1E" is 1).
+    if (digits() > 0) number_end = pos;
+  }
+  if (SkipBlanks(text.substr(pos)).size() != 0) return std::nullopt;
+  if (mantissa_digits == 0) return negative ? -0.0 : 0.0;  // "." and "-."
+
+  double value = 0.0;
+  const char* first = text.data() + mantissa_start;
+  const char* last = text.data() + number_end;
+  const std::from_chars_result result = std::from_chars(first, last, value, std::chars_format::general);
+  if (result.ptr != last) return std::nullopt;
+  if (result.ec == std::errc::result_out_of_range) {
+    // Too large for a double fails; too small to be told from zero reads as zero.
+    if (DecimalMagnitude(std::string_view(first, static_cast<std::size_t>(last - first))) >= 0) {
+      return std::nullopt;
+    }
+    value = 0.0;
+  } else if (result.ec != std::errc{}) {
+    return std::nullopt;
+  }
+  return negative ? -value : value;
+}
+
+std::string FormatGeneral(double value) {
+  if (std::isnan(value)) return "NAN";
+  if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
+  if (value == 0.0) return "0";
+
+  // 15 significant digits, correctly rounded: "d.ddddddddddddddde[+-]x".
+  char buffer[40];
+  std::snprintf(buffer, sizeof buffer, "%.14e", std::fabs(value));
+  std::string digits;
+  digits += buffer[0];
+  digits.append(buffer + 2, 14);
+  const int exponent = std::atoi(buffer + 17);
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+
+  std::string out = value < 0 ? "-" : "";
+  const int before_point = exponent + 1;
+  if (exponent >= -5 && before_point <= 15) {
+    if (before_point <= 0) {
+      out += "0.";
+      out.append(static_cast<std::size_t>(-before_point), '0');
+      out += digits;
+    } else if (static_cast<std::size_t>(before_point) >= digits.size()) {
+      out += digits;
+      out.append(static_cast<std::size_t>(before_point) - digits.size(), '0');
+    } else {
+      out.append(digits, 0, static_cast<std::size_t>(before_point));
+      out += '.';
+      out.append(digits, static_cast<std::size_t>(before_point));
+    }
+    return out;
+  }
+  out += digits[0];
+  if (digits.size() > 1) {
+    out += '.';
+    out.append(digits, 1);
+  }
+  out += 'E';
+  out += std::to_string(exponent);
+  return out;
+}
+
+}  // namespace kurovel
