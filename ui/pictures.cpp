@@ -1,0 +1,81 @@
+#include "ui/pictures.h"
+
+#include <utility>
+
+#include "language/errors.h"
+#include "ui/bitmap_file.h"
+
+namespace kurovel {
+
+std::string_view SavePictureFilter(const PictureState& state) {
+  return state.PictureSavedBefore ? kSavePictureFilterLater : kSavePictureFilterFirst;
+}
+
+std::int32_t CentredOffset(std::int32_t surface_side, std::int32_t picture_side) {
+  const std::int64_t diff = std::int64_t{surface_side} - picture_side;
+  // Floor of diff / 2; an odd difference ends in .5 and goes to the even neighbour.
+  const std::int64_t floor_half = (diff >= 0 ? diff : diff - 1) / 2;
+  if (diff % 2 == 0 || floor_half % 2 == 0) return static_cast<std::int32_t>(floor_half);
+  return static_cast<std::int32_t>(floor_half + 1);
+}
+
+void LayBackgroundPicture(DrawingSurface& surface, Picture picture) {
+  const std::int32_t width = surface.Width();
+  const std::int32_t height = surface.Height();
+  const std::int32_t dx = CentredOffset(width, picture.Width());
+  const std::int32_t dy = CentredOffset(height, picture.Height());
+  picture.Resize(width, height);
+  surface.CopyPictureIn(picture, dx, dy, width, height);
+}
+
+void DrawBackgroundPicture(DrawingSurface& surface, const std::string& file_name) {
+  LayBackgroundPicture(surface, LoadBitmapFile(file_name));
+}
+
+namespace {
+
+// The picture is read before the arrow comes off, so a failed read leaves the
+// arrow where it was. The arrow is taken off before the picture is laid and drawn
+// after: where the picture covers it this equals drawing it once on the picture,
+// and where it does not, the arrow stays intact instead of being toggled away.
+void LayUnderArrow(Turtle& turtle, const std::string& file_name) {
+  Picture picture = LoadBitmapFile(file_name);
+  turtle.DrawArrow();
+  LayBackgroundPicture(turtle.Surface(), std::move(picture));
+  turtle.DrawArrow();
+}
+
+}  // namespace
+
+void Button4Click(Turtle& turtle, PictureState& state) {
+  turtle.ClearScreen();
+  if (state.BackgroundFileName.empty()) return;
+  try {
+    LayUnderArrow(turtle, state.BackgroundFileName);
+  } catch (const KurovelError&) {
+    state.BackgroundFileName.clear();
+    throw;
+  }
+}
+
+void N15Click(Turtle& turtle, PictureState& state, const std::string& chosen_file) {
+  state.BackgroundFileName = chosen_file;
+  LayUnderArrow(turtle, chosen_file);
+}
+
+Picture TakeDrawingSnapshot(const DrawingSurface& surface) {
+  const std::int32_t width = surface.Width();
+  const std::int32_t height = surface.Height();
+  if (width <= 10) throw KurovelError(std::string(kSurfaceTooNarrow));
+  if (height < 1) throw KurovelError(std::string(kNothingToSave));
+  Picture snapshot(width - 10, height);
+  surface.CopyPictureOut(snapshot, width, height);
+  return snapshot;
+}
+
+void N2Click(const Picture& snapshot, PictureState& state, const std::string& chosen_file) {
+  state.PictureSavedBefore = true;
+  SaveBitmapFile(snapshot, chosen_file);
+}
+
+}  // namespace kurovel

@@ -1,0 +1,39 @@
+#include "ui/program_document.h"
+
+#include <utility>
+
+namespace kurovel {
+
+QString CaptionFor(const QString& current_file_name) {
+  const QString title = QString::fromUtf8(kTitleText.data(), static_cast<qsizetype>(kTitleText.size()));
+  return current_file_name.isEmpty() ? title : title + QLatin1Char(' ') + current_file_name;
+}
+
+void ApplyLoadedText(EditorContent& editor, const QString& loaded_text) {
+  // Setting a text equal to the editor's is no change at all, so the flag survives.
+  if (editor.text == loaded_text) return;
+  editor.text = loaded_text;
+  editor.modified = false;
+}
+
+void OpenProgram(const QString& path, EditorContent& editor, QString& current_file_name) {
+  SourceLines source;
+  ApplyLoadedText(editor, LoadProgramFile(path, &source));
+  editor.source = std::move(source);
+  current_file_name = path;
+}
+
+void SaveProgram(const QString& path, EditorContent& editor, QString& current_file_name) {
+  SaveProgramFile(path, editor.text, &editor.source);
+  editor.modified = false;
+  current_file_name = path;
+}
+
+void NewProgram(EditorContent& editor, QString& current_file_name) {
+  current_file_name.clear();
+  editor.text.clear();
+  editor.modified = false;
+  editor.source = SourceLines();
+}
+
+}  // namespace kurovel

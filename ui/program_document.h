@@ -1,0 +1,43 @@
+#pragma once
+// The rules that tie the editor to the program file: the current file name, the
+// window caption and the editor's modified flag. The main window copies its
+// editor's text and flag in and out around these calls.
+
+#include <QString>
+
+#include <string_view>
+
+#include "ui/program_file.h"
+
+namespace kurovel {
+
+inline constexpr std::string_view kTitleText = "Kurovel Ver1.60 Taverin";
+
+// TitleText alone, or TitleText, a blank and the path while a program file is shown.
+QString CaptionFor(const QString& current_file_name);
+
+// The editor's text ("\n" between lines) and its modified flag, with the lines of
+// the program file last read or written, which saving reuses for unchanged lines.
+struct EditorContent {
+  QString text;
+  bool modified = false;
+  SourceLines source;
+};
+
+// Loaded text into the editor: it replaces the text and clears the flag, unless the
+// editor already holds exactly that text, which leaves both as they are.
+void ApplyLoadedText(EditorContent& editor, const QString& loaded_text);
+
+// Open, drop, command line: reads path into the editor, then path becomes the
+// current file name. A failure (KurovelError) changes neither.
+void OpenProgram(const QString& path, EditorContent& editor, QString& current_file_name);
+
+// Save, with the current name or one chosen in the dialog: writes the editor's
+// text, then clears the flag and path becomes the current file name. A failure
+// (KurovelError) changes neither.
+void SaveProgram(const QString& path, EditorContent& editor, QString& current_file_name);
+
+// New program: empty editor, flag clear, no current file.
+void NewProgram(EditorContent& editor, QString& current_file_name);
+
+}  // namespace kurovel

@@ -1,0 +1,130 @@
+#include "ui/program_file.h"
+
+#include <QFile>
+#include <QStringList>
+
+#include "language/cp932.h"
+#include "language/errors.h"
+#include "ui/file_replace.h"
+
+namespace kurovel {
+
+namespace {
+
+std::string PathText(const QString& path) { return path.toStdString(); }
+
+// The lines of the text before the first NUL: CR LF, lone CR and lone LF each end
+// a line; a byte after a lead byte belongs to its character and never does.
+std::vector<std::string_view> SplitLines(std::string_view bytes) {
+  bytes = bytes.substr(0, bytes.find('\0'));
+  std::vector<std::string_view> lines;
+  std::size_t line_start = 0;
+  std::size_t pos = 0;
+  while (pos < bytes.size()) {
+    const char c = bytes[pos];
+    if (c != '\r' && c != '\n') {
+      pos += CharLength(bytes, pos);
+      continue;
+    }
+    lines.push_back(bytes.substr(line_start, pos - line_start));
+    pos += (c == '\r' && pos + 1 < bytes.size() && bytes[pos + 1] == '\n') ? 2 : 1;
+    line_start = pos;
+  }
+  lines.push_back(bytes.substr(line_start));
+  return lines;
+}
+
+QString LineText(std::string_view line_bytes) { return QString::fromStdString(Cp932ToUtf8(line_bytes)); }
+
+// The message for the first character CP932 cannot hold: its line (from 1), the
+// character itself and its code point, as it may be invisible (a joiner, a
+// control character).
+std::string UnsavableCharacterMessage(qsizetype line_number, const std::string& line_utf8, std::size_t offset) {
+  const QString rest = QString::fromUtf8(line_utf8.data() + offset, static_cast<qsizetype>(line_utf8.size() - offset));
+  const char32_t code = rest.isEmpty() ? U'\uFFFD' : rest.toUcs4().front();
+  return QStringLiteral("%1 行目の文字「%2」(U+%3) はシフトJISで保存できません")
+      .arg(line_number)
+      .arg(QString::fromUcs4(&code, 1))
+      .arg(QString::number(static_cast<uint>(code), 16).toUpper().rightJustified(4, QLatin1Char('0')))
+      .toStdString();
+}
+
+}  // namespace
+
+SourceLines::SourceLines(std::string_view bytes) {
+  for (std::string_view line : SplitLines(bytes)) lines_.push_back(Line{std::string(line), LineText(line)});
+  // QHash::insert replaces; walking backwards lets the first line with a text win.
+  for (std::size_t i = lines_.size(); i-- > 0;) index_of_text_.insert(lines_[i].text, i);
+}
+
+const std::string* SourceLines::BytesFor(std::size_t index, const QString& line) const {
+  if (index < lines_.size() && lines_[index].text == line) return &lines_[index].bytes;
+  const auto found = index_of_text_.constFind(line);
+  return found == index_of_text_.cend() ? nullptr : &lines_[found.value()].bytes;
+}
+
+QString SourceLines::Text() const {
+  QString text;
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    if (i > 0) text += QLatin1Char('\n');
+    text += lines_[i].text;
+  }
+  return text;
+}
+
+QString ProgramTextFromBytes(std::string_view bytes) {
+  std::string utf8;
+  utf8.reserve(bytes.size() * 3 / 2);
+  bool first = true;
+  for (std::string_view line : SplitLines(bytes)) {
+    if (!first) utf8 += '\n';
+    first = false;
+    utf8 += Cp932ToUtf8(line);
+  }
+  return QString::fromStdString(utf8);
+}
+
+std::string ProgramBytesFromText(const QString& text, const SourceLines& source) {
+  std::string bytes;
+  const QStringList lines = text.split(QLatin1Char('\n'));
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    if (i > 0) bytes += "\r\n";
+    if (const std::string* original = source.BytesFor(static_cast<std::size_t>(i), lines[i])) {
+      bytes += *original;
+      continue;
+    }
+    const std::string line = lines[i].toStdString();
+    const Cp932Encoding encoded = Utf8ToCp932(line);
+    if (!encoded.Ok()) throw KurovelError(UnsavableCharacterMessage(i + 1, line, encoded.bad_offset));
+    bytes += encoded.bytes;
+  }
+  return bytes;
+}
+
+QString LoadProgramFile(const QString& path, SourceLines* source) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    throw KurovelError("ファイル " + PathText(path) + " は開けません");
+  }
+  if (file.size() > kMaxProgramFileBytes) throw KurovelError(std::string(kTextTooLarge));
+  // One byte past the limit is read: a file that is not a regular one reports no size.
+  const QByteArray bytes = file.read(kMaxProgramFileBytes + 1);
+  if (bytes.size() > kMaxProgramFileBytes) throw KurovelError(std::string(kTextTooLarge));
+  if (file.error() != QFileDevice::NoError) {
+    throw KurovelError("ファイル " + PathText(path) + " は開けません");
+  }
+  const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  if (source == nullptr) return ProgramTextFromBytes(view);
+  *source = SourceLines(view);
+  return source->Text();
+}
+
+void SaveProgramFile(const QString& path, const QString& text, SourceLines* source) {
+  const std::string bytes = source != nullptr ? ProgramBytesFromText(text, *source) : ProgramBytesFromText(text);
+  if (!ReplaceFileContents(path, QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())))) {
+    throw KurovelError("ファイル " + PathText(path) + " を作成できません");
+  }
+  if (source != nullptr) *source = SourceLines(bytes);
+}
+
+}  // namespace kurovel
