@@ -1,0 +1,166 @@
+// TForm2: builds the four tabs from layout tables and the texts in help_texts.
+
+#include "ui/help_window.h"
+
+#include <QFont>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTabWidget>
+#include <QTextOption>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include <span>
+#include <string_view>
+#include <utility>
+
+#include "ui/help_texts.h"
+
+namespace kurovel {
+namespace {
+
+// A proportional Japanese Gothic font at the designed pixel heights.
+constexpr char kFontFamily[] = "IPAPGothic";
+constexpr int kFontPixels = 12;
+constexpr char kCaption[] = "QX_Help Taverin";
+constexpr QPoint kDesignedPlace(616, 307);
+constexpr QSize kOuterSize(461, 348);  // frame included
+
+struct LabelLayout {
+  const char* name;
+  QRect geometry;  // within the tab
+  int font_pixels;
+  const char* text;
+};
+
+constexpr LabelLayout kVersionLabels[] = {
+    {"Label1", {24, 16, 204, 21}, 21, "超単純Kurovel"},
+    {"Label2", {256, 18, 53, 19}, 19, "Ver1.6"},
+    {"Label5", {344, 24, 83, 13}, 13, "2018/10/19版"},
+    {"Label3", {8, 48, 355, 15}, 15, "このプログラムは、画面に表示された矢印を動かしながら"},
+    {"Label4", {8, 72, 326, 15}, 15, "プログラムの基本を学ぶことを狙いとして作りました。"},
+};
+constexpr QRect kVersionNoteGeometry(8, 96, 409, 153);
+constexpr QRect kCloseButtonGeometry(200, 256, 65, 25);
+
+// The tabs after the version page: one text box each.
+struct TextPage {
+  const char* tab_name;
+  const char* caption;
+  const char* memo_name;
+  std::span<const std::string_view> (*lines)();
+  QRect geometry;  // within the tab; a null rectangle fills the tab
+};
+
+const TextPage kTextPages[] = {
+    {"TabSheet2", "命令一覧（めいれいいちらん）", "Memo2", CommandListLines, QRect()},
+    {"TabSheet3", "サンプル課題", "Memo3", ExerciseLines, QRect(80, 32, 265, 225)},
+    {"TabSheet4", "サンプルプログラム", "Memo4", SampleProgramLines, QRect(24, 8, 393, 265)},
+};
+
+QString JoinLines(std::span<const std::string_view> lines) {
+  QString text;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) text += QLatin1Char('\n');
+    text += QString::fromUtf8(lines[i].data(), static_cast<qsizetype>(lines[i].size()));
+  }
+  return text;
+}
+
+// A text box on the button-face background that breaks long lines at its
+// width, anywhere when a line has no break opportunity.
+QPlainTextEdit* MakeMemo(QWidget* page, const char* name, std::span<const std::string_view> lines,
+                         bool read_only) {
+  auto* memo = new QPlainTextEdit(page);
+  memo->setObjectName(QString::fromLatin1(name));
+  memo->setPlainText(JoinLines(lines));
+  memo->setReadOnly(read_only);
+  memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  memo->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  QPalette palette = memo->palette();
+  palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+  memo->setPalette(palette);
+  return memo;
+}
+
+}  // namespace
+
+TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
+  setObjectName(QStringLiteral("Form2"));
+  setWindowTitle(QString::fromLatin1(kCaption));
+  QFont font(QString::fromLatin1(kFontFamily));
+  font.setPixelSize(kFontPixels);
+  setFont(font);
+  // Only the main window's closing ends the program, even while help is open.
+  setAttribute(Qt::WA_QuitOnClose, false);
+  move(kDesignedPlace);
+  resize(kOuterSize);
+
+  PageControl1 = new QTabWidget(this);
+  PageControl1->setObjectName(QStringLiteral("PageControl1"));
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(PageControl1);
+
+  auto* version_page = new QWidget;
+  version_page->setObjectName(QStringLiteral("TabSheet1"));
+  BuildVersionPage(version_page);
+  PageControl1->addTab(version_page, QStringLiteral("バージョン情報"));
+
+  for (const TextPage& spec : kTextPages) {
+    auto* page = new QWidget;
+    page->setObjectName(QString::fromLatin1(spec.tab_name));
+    QPlainTextEdit* memo = MakeMemo(page, spec.memo_name, spec.lines(), false);
+    if (spec.geometry.isNull()) {
+      memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+      auto* fill = new QVBoxLayout(page);
+      fill->setContentsMargins(0, 0, 0, 0);
+      fill->addWidget(memo);
+    } else {
+      memo->setGeometry(spec.geometry);
+    }
+    PageControl1->addTab(page, QString::fromUtf8(spec.caption));
+  }
+  PageControl1->setCurrentIndex(0);
+}
+
+void TForm2::BuildVersionPage(QWidget* page) {
+  for (const LabelLayout& spec : kVersionLabels) {
+    auto* label = new QLabel(QString::fromUtf8(spec.text), page);
+    label->setObjectName(QString::fromLatin1(spec.name));
+    QFont label_font = font();
+    label_font.setPixelSize(spec.font_pixels);
+    label->setFont(label_font);
+    label->setGeometry(spec.geometry);
+  }
+  QPlainTextEdit* note = MakeMemo(page, "Memo1", VersionNoteLines(), true);
+  note->setGeometry(kVersionNoteGeometry);
+
+  auto* close_button = new QPushButton(QStringLiteral("とじる"), page);
+  close_button->setObjectName(QStringLiteral("Button1"));
+  close_button->setGeometry(kCloseButtonGeometry);
+  connect(close_button, &QPushButton::clicked, this, &TForm2::Button1Click);
+}
+
+void TForm2::ShowHelp() {
+  setWindowState(windowState() & ~Qt::WindowMinimized);
+  show();
+  raise();
+  activateWindow();
+}
+
+void TForm2::Button1Click() { hide(); }
+
+// The designed size includes the frame, which the window system reports only
+// once the window exists; the close box needs nothing here, since closing a
+// window that is not deleted on close only hides it.
+void TForm2::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (std::exchange(shown_before_, true)) return;
+  if (const QWindow* window = windowHandle()) resize(kOuterSize.shrunkBy(window->frameMargins()));
+}
+
+}  // namespace kurovel

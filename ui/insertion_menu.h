@@ -1,0 +1,78 @@
+#pragma once
+// PopupMenu1, the editor's pop-up menu: items that insert ready-made command
+// words at the caret (so that a program can be written by mouse), plus copy and
+// paste. It replaces the editor's standard context menu.
+//
+// An insertion puts the word on the system clipboard as plain text, replacing
+// whatever the clipboard held, and then pastes it: one undoable edit that
+// replaces the selection and sets the editor's modified flag. When the clipboard
+// cannot be used nothing is inserted and the error handler receives
+// kClipboardUnavailable.
+//
+// The main window installs it once on its editor:
+//   new InsertionMenu(Memo1, [this](const std::string& message) { /* error box */ });
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+
+class QMenu;
+class QPlainTextEdit;
+
+namespace kurovel {
+
+inline constexpr std::string_view kClipboardUnavailable = "クリップボードを開くことができません";
+
+enum class MenuItemKind { kInsert, kSubMenu, kCopy, kPaste };
+
+// One entry of PopupMenu1, in menu order. Entries marked in_variables belong to
+// the sub-menu "変数" (N16), which the table lists before them.
+struct PopupMenuItem {
+  std::string_view name;     // object name of the action (or of the sub-menu)
+  std::string_view caption;  // UTF-8
+  MenuItemKind kind = MenuItemKind::kInsert;
+  bool in_variables = false;
+  std::string_view text;  // inserted text (UTF-8), for kInsert
+};
+std::span<const PopupMenuItem> PopupMenuItems();
+
+class InsertionMenu : public QObject {
+  Q_OBJECT
+
+ public:
+  // Receives the message (UTF-8) of an error the menu cannot handle itself.
+  using ErrorHandler = std::function<void(const std::string& message)>;
+  // Puts a text on the clipboard and reports whether the clipboard now holds it.
+  using ClipboardWriter = std::function<bool(const QString& text)>;
+
+  // Builds the menu and installs it on editor, whose child it becomes.
+  // on_error must not be empty.
+  InsertionMenu(QPlainTextEdit* editor, ErrorHandler on_error);
+
+  QMenu* PopupMenu1() const { return menu_; }
+
+  // What every insertion item does. Throws KurovelError(kClipboardUnavailable)
+  // without touching the editor when the clipboard cannot take the text.
+  void InsertText(const QString& text);
+  // Copies the selection; nothing happens when nothing is selected.
+  void copy1Click();
+  // Pastes the clipboard's text at the caret, replacing the selection.
+  void Paste1Click();
+
+  // Replaces the system clipboard access (tests simulate a busy clipboard).
+  void SetClipboardWriter(ClipboardWriter writer) { write_clipboard_ = std::move(writer); }
+
+ private:
+  void InsertItemClick(std::string_view text);
+
+  QPlainTextEdit* editor_;
+  ErrorHandler on_error_;
+  ClipboardWriter write_clipboard_;
+  QMenu* menu_ = nullptr;
+};
+
+}  // namespace kurovel
