@@ -45,9 +45,11 @@ const ArrowTrig& TrigFor(std::int32_t heading) {
 
 // Nearest integer, ties to even, saturated to 32 bits: near the ends of the
 // coordinate range a wing must not wrap to the far side and draw a stray line
-// across the surface.
+// across the surface. |value| < 2^32 here, so adding and removing 1.5 * 2^52
+// rounds exactly as nearbyint does under the default mode, without a call.
 std::int32_t RoundCoordinate(double value) {
-  const double rounded = std::nearbyint(value);
+  constexpr double kRoundingBias = 6755399441055744.0;
+  const double rounded = (value + kRoundingBias) - kRoundingBias;
   if (rounded >= 2147483647.0) return std::numeric_limits<std::int32_t>::max();
   if (rounded <= -2147483648.0) return std::numeric_limits<std::int32_t>::min();
   return static_cast<std::int32_t>(rounded);
@@ -68,9 +70,10 @@ ArrowPoints ArrowGeometry(const TurtleState& state) {
 }
 
 void DrawArrow(const TurtleState& state, DrawingSurface& surface) {
-  const ArrowPoints arrow = ArrowGeometry(state);
   const ColorValue saved = surface.GetPenColor();
+  // The points only matter when drawn; a hidden arrow skips computing them.
   if (state.ArrowVisible == 1) {
+    const ArrowPoints arrow = ArrowGeometry(state);
     surface.SetPenColor(kArrowColor);
     surface.SetPenMode(PenMode::pmNotXor);
     surface.MoveTo(arrow.tip.x, arrow.tip.y);

@@ -68,12 +68,12 @@ LineSteps VisibleLineSteps(std::int32_t x0, std::int32_t y0, std::int32_t x1, st
   return {static_cast<std::int64_t>(first), static_cast<std::int64_t>(last)};
 }
 
-LineAxis::LineAxis(std::int32_t start, std::int64_t delta, std::int64_t steps, std::int64_t first_step)
-    : twice_delta_(2 * delta), twice_steps_(2 * steps) {
-  const Int128 numerator = 2 * Int128{first_step} * delta + steps;
-  const Int128 quotient = FloorDiv(numerator, twice_steps_);
+void LineAxis::AtStep(std::int32_t start, std::int64_t delta, std::int64_t steps, std::int64_t step) {
+  const Int128 twice_steps = 2 * Int128{steps};
+  const Int128 numerator = 2 * Int128{step} * delta + steps;
+  const Int128 quotient = FloorDiv(numerator, twice_steps);
   value_ = start + static_cast<std::int64_t>(quotient);
-  remainder_ = static_cast<std::int64_t>(numerator - quotient * twice_steps_);
+  remainder_ = static_cast<std::int64_t>(numerator - quotient * twice_steps);
 }
 
 }  // namespace kurovel

@@ -25,30 +25,28 @@ std::int64_t LineStepCount(std::int32_t x0, std::int32_t y0, std::int32_t x1, st
 LineSteps VisibleLineSteps(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
                            std::int32_t width, std::int32_t height);
 
-// One coordinate of a line, walked step by step from a given step with a
-// quotient and a remainder: no division per pixel.
+// One coordinate of a line at a given step i, as a value and the remainder
+// 2 i d + n - 2 n floor((2 i d + n) / (2 n)) in [0, 2n): the state from which a
+// line is walked further without a division per pixel.
 class LineAxis {
  public:
-  LineAxis(std::int32_t start, std::int64_t delta, std::int64_t steps, std::int64_t first_step);
-
-  std::int64_t Value() const { return value_; }
-  void Step() {
-    remainder_ += twice_delta_;
-    // |delta| <= steps, so one correction always brings the remainder back into [0, 2n).
-    if (remainder_ >= twice_steps_) {
-      remainder_ -= twice_steps_;
-      ++value_;
-    } else if (remainder_ < 0) {
-      remainder_ += twice_steps_;
-      --value_;
+  LineAxis(std::int32_t start, std::int64_t delta, std::int64_t steps, std::int64_t step) {
+    if (step == 0) {  // the unclipped start: floor(n / 2n) = 0, remainder n
+      value_ = start;
+      remainder_ = steps;
+    } else {
+      AtStep(start, delta, steps, step);
     }
   }
 
+  std::int64_t Value() const { return value_; }
+  std::int64_t Remainder() const { return remainder_; }
+
  private:
+  void AtStep(std::int32_t start, std::int64_t delta, std::int64_t steps, std::int64_t step);
+
   std::int64_t value_ = 0;
-  std::int64_t remainder_ = 0;  // in [0, 2n)
-  std::int64_t twice_delta_ = 0;
-  std::int64_t twice_steps_ = 1;
+  std::int64_t remainder_ = 0;
 };
 
 }  // namespace kurovel

@@ -108,14 +108,31 @@ void RasterSurface::MarkDirty(std::int32_t left, std::int32_t top, std::int32_t 
 
 namespace {
 
+// Steps along a line from its first visible pixel. The major axis moves one
+// pixel every step; the minor axis moves when its remainder overflows. For a
+// decreasing minor axis the remainder is mirrored (2n - 1 - r) so that both
+// directions count upwards.
+struct LineWalk {
+  std::int64_t major_step = 0;  // in pixel words
+  std::int64_t minor_step = 0;
+  std::int64_t remainder = 0;
+  std::int64_t increment = 0;   // 2 |minor delta|
+  std::int64_t limit = 0;       // 2 n
+};
+
 template <typename Op>
-void WalkLine(std::uint32_t* pixels, std::int64_t stride, LineAxis& xs, LineAxis& ys, std::int64_t count, Op op) {
-  op(pixels[ys.Value() * stride + xs.Value()]);
+std::int64_t WalkLine(std::uint32_t* pixels, std::int64_t index, std::int64_t count, LineWalk walk, Op op) {
+  op(pixels[index]);
   for (std::int64_t k = 1; k < count; ++k) {
-    xs.Step();
-    ys.Step();
-    op(pixels[ys.Value() * stride + xs.Value()]);
+    index += walk.major_step;
+    walk.remainder += walk.increment;
+    if (walk.remainder >= walk.limit) {
+      walk.remainder -= walk.limit;
+      index += walk.minor_step;
+    }
+    op(pixels[index]);
   }
+  return index;
 }
 
 }  // namespace
@@ -123,20 +140,32 @@ void WalkLine(std::uint32_t* pixels, std::int64_t stride, LineAxis& xs, LineAxis
 void RasterSurface::PlotClippedLine(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1) {
   const LineSteps steps = VisibleLineSteps(x0, y0, x1, y1, width_, height_);
   if (steps.Empty()) return;
-  const std::int64_t n = LineStepCount(x0, y0, x1, y1);
-  LineAxis xs(x0, std::int64_t{x1} - x0, n, steps.first);
-  LineAxis ys(y0, std::int64_t{y1} - y0, n, steps.first);
+  const std::int64_t dx = std::int64_t{x1} - x0;
+  const std::int64_t dy = std::int64_t{y1} - y0;
+  const std::int64_t n = std::max(dx < 0 ? -dx : dx, dy < 0 ? -dy : dy);
+  const LineAxis xs(x0, dx, n, steps.first);
+  const LineAxis ys(y0, dy, n, steps.first);
+  const std::int64_t stride = width_;
+  const bool x_major = (dx < 0 ? -dx : dx) == n;
+  const std::int64_t minor_delta = x_major ? dy : dx;
+  const LineAxis& minor = x_major ? ys : xs;
+  LineWalk walk;
+  walk.major_step = x_major ? (dx < 0 ? -1 : 1) : (dy < 0 ? -stride : stride);
+  walk.minor_step = x_major ? (dy < 0 ? -stride : stride) : (dx < 0 ? -1 : 1);
+  walk.limit = 2 * n;
+  walk.increment = 2 * (minor_delta < 0 ? -minor_delta : minor_delta);
+  walk.remainder = minor_delta < 0 ? walk.limit - 1 - minor.Remainder() : minor.Remainder();
+
+  const std::int64_t first = ys.Value() * stride + xs.Value();
+  const std::int64_t count = steps.last - steps.first + 1;
+  const std::int64_t last = pen_mode_ == PenMode::pmCopy
+                                ? WalkLine(pixels_.data(), first, count, walk, CopyOp{pen_word_})
+                                : WalkLine(pixels_.data(), first, count, walk, NotXorOp{pen_word_});
+  // Both coordinates are monotone, so the two end pixels span the line's box.
   const auto first_x = static_cast<std::int32_t>(xs.Value());
   const auto first_y = static_cast<std::int32_t>(ys.Value());
-  const std::int64_t count = steps.last - steps.first + 1;
-  if (pen_mode_ == PenMode::pmCopy) {
-    WalkLine(pixels_.data(), width_, xs, ys, count, CopyOp{pen_word_});
-  } else {
-    WalkLine(pixels_.data(), width_, xs, ys, count, NotXorOp{pen_word_});
-  }
-  // Both coordinates are monotone, so the two end pixels span the line's box.
-  const auto last_x = static_cast<std::int32_t>(xs.Value());
-  const auto last_y = static_cast<std::int32_t>(ys.Value());
+  const auto last_x = static_cast<std::int32_t>(last % stride);
+  const auto last_y = static_cast<std::int32_t>(last / stride);
   MarkDirty(std::min(first_x, last_x), std::min(first_y, last_y), std::max(first_x, last_x) + 1,
             std::max(first_y, last_y) + 1);
 }
