@@ -12,8 +12,8 @@ namespace {
 // administrator may write anywhere but a file marked read-only must stay untouched.
 bool TargetAcceptsWrite(const QFileInfo& info) {
   if (!info.exists()) return true;
-  constexpr auto kAnyWrite = QFileDevice::WriteOwner | QFileDevice::WriteUser |
-                             QFileDevice::WriteGroup | QFileDevice::WriteOther;
+  // The mode bits; WriteUser would report the caller's override instead.
+  constexpr auto kAnyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
   return info.isFile() && info.isWritable() && (info.permissions() & kAnyWrite);
 }
 
