@@ -1,0 +1,126 @@
+#include "ui/dialogs.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTranslator>
+#include <string>
+
+#include "language/errors.h"
+
+namespace kurovel {
+
+namespace {
+
+// The button texts are set explicitly so that the boxes read the same with or
+// without the toolkit's translation installed.
+struct ButtonText {
+  QMessageBox::StandardButton button;
+  const char* text;
+};
+constexpr ButtonText kButtonTexts[] = {
+    {QMessageBox::Ok, "OK"},
+    {QMessageBox::Cancel, "キャンセル"},
+    {QMessageBox::Yes, "はい"},
+    {QMessageBox::No, "いいえ"},
+};
+
+void SetJapaneseButtons(QMessageBox& box) {
+  for (const ButtonText& entry : kButtonTexts) {
+    if (QAbstractButton* button = box.button(entry.button)) button->setText(QString::fromUtf8(entry.text));
+  }
+}
+
+QMessageBox::StandardButton RunBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
+                                   const QString& text, QMessageBox::StandardButtons buttons,
+                                   QMessageBox::StandardButton escape) {
+  QMessageBox box(icon, caption, text, buttons, parent);
+  box.setTextFormat(Qt::PlainText);  // paths and messages are shown as they are
+  box.setEscapeButton(escape);
+  SetJapaneseButtons(box);
+  box.exec();
+  // The close box and Esc end in the escape button.
+  return box.standardButton(box.clickedButton());
+}
+
+}  // namespace
+
+bool InstallJapaneseTranslations(QCoreApplication& app) {
+  auto* translator = new QTranslator(&app);  // owned by the application
+  if (!translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
+    return false;
+  }
+  return QCoreApplication::installTranslator(translator);
+}
+
+void ShowErrorBox(QWidget* parent, std::string_view message_utf8) {
+  const std::string text = ErrorBoxText(message_utf8);
+  RunBox(parent, QMessageBox::Critical, QString::fromUtf8(kApplicationTitle),
+         QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool AskOkCancel(QWidget* parent, const QString& caption, const QString& text) {
+  return RunBox(parent, QMessageBox::NoIcon, caption, text, QMessageBox::Ok | QMessageBox::Cancel,
+                QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+Answer AskYesNoCancel(QWidget* parent, const QString& caption, const QString& text) {
+  switch (RunBox(parent, QMessageBox::NoIcon, caption, text,
+                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel)) {
+    case QMessageBox::Yes:
+      return Answer::Yes;
+    case QMessageBox::No:
+      return Answer::No;
+    default:
+      return Answer::Cancel;
+  }
+}
+
+void ShowMessage(QWidget* parent, const QString& caption, const QString& text) {
+  RunBox(parent, QMessageBox::NoIcon, caption, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void ShowNotice(QWidget* parent, const QString& text) {
+  ShowMessage(parent, QString::fromUtf8(kApplicationTitle), text);
+}
+
+QStringList QtNameFilters(std::string_view filter) {
+  const QStringList parts =
+      QString::fromUtf8(filter.data(), static_cast<qsizetype>(filter.size())).split(QLatin1Char('|'));
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (QString& pattern : patterns) {
+      if (pattern == QLatin1String("*.*")) pattern = QStringLiteral("*");
+    }
+    const QString wanted = QLatin1Char('(') + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    QString text = parts[i];
+    // A text that already ends with its own patterns keeps them, written the toolkit's way.
+    const QString written = QLatin1Char('(') + parts[i + 1] + QLatin1Char(')');
+    if (text.endsWith(written)) text.chop(written.size());
+    filters << (text.endsWith(QLatin1Char(' ')) ? text + wanted : text + QLatin1Char(' ') + wanted);
+  }
+  return filters;
+}
+
+QString RunFileDialog(QWidget* parent, const FileDialogSpec& spec) {
+  QFileDialog dialog(parent);
+  // The toolkit's own dialog: the same on every desktop, and tests can drive it.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(spec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  // Neither dialog insists that the named file exists; reading it reports that.
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilters(spec.name_filters);
+  if (!spec.name_filters.isEmpty()) dialog.selectNameFilter(spec.name_filters.front());
+  dialog.setDefaultSuffix(spec.default_suffix);
+  if (!spec.initial_file.isEmpty()) dialog.selectFile(spec.initial_file);
+  dialog.setLabelText(QFileDialog::Accept, QString::fromUtf8(spec.save ? "保存" : "開く"));
+  dialog.setLabelText(QFileDialog::Reject, QString::fromUtf8("キャンセル"));
+  if (dialog.exec() != QDialog::Accepted) return {};
+  return dialog.selectedFiles().value(0);
+}
+
+}  // namespace kurovel

@@ -1,0 +1,51 @@
+#pragma once
+// The main window's modal boxes and file dialogs, with Japanese buttons whatever
+// the system's locale. Every box is modal and returns only when answered;
+// closing a question box counts as Cancel.
+
+#include <QString>
+#include <QStringList>
+#include <string_view>
+
+class QCoreApplication;
+class QWidget;
+
+namespace kurovel {
+
+// Caption of the error box and of the notice.
+inline constexpr const char* kApplicationTitle = "Kurovel";
+
+// Loads the toolkit's own Japanese texts (standard buttons, file dialogs, the
+// overwrite question); true when the translation was found.
+bool InstallJapaneseTranslations(QCoreApplication& app);
+
+// Caption "Kurovel", error icon, one OK button, text ErrorBoxText(message).
+void ShowErrorBox(QWidget* parent, std::string_view message_utf8);
+
+// No icon; true only for OK.
+bool AskOkCancel(QWidget* parent, const QString& caption, const QString& text);
+
+enum class Answer { Yes, No, Cancel };
+// No icon; closing the box gives Cancel.
+Answer AskYesNoCancel(QWidget* parent, const QString& caption, const QString& text);
+
+// No icon, one OK button.
+void ShowMessage(QWidget* parent, const QString& caption, const QString& text);
+// The notice's caption is the application title.
+void ShowNotice(QWidget* parent, const QString& text);
+
+// A filter written as "text|patterns|text|patterns" (patterns separated by ";")
+// in the toolkit's form "text (patterns)"; "*.*" matches every name.
+QStringList QtNameFilters(std::string_view filter);
+
+struct FileDialogSpec {
+  bool save = false;          // a save dialog asks before it accepts an existing file
+  QStringList name_filters;   // the first one is selected when the dialog opens
+  QString default_suffix;     // appended to a name typed without an extension
+  QString initial_file;       // shown in the file-name box (empty: none)
+};
+
+// The toolkit's own (non-native) dialog; the chosen path, or empty when cancelled.
+QString RunFileDialog(QWidget* parent, const FileDialogSpec& spec);
+
+}  // namespace kurovel
