@@ -16,7 +16,10 @@ std::string ErrorBoxText(std::string_view message) {
 }
 
 std::string NotAnIntegerMessage(std::string_view cp932_text) {
-  return "'" + Cp932ToUtf8(cp932_text) + "' は整数ではありません";
+  std::string message = "'";
+  message += Cp932ToUtf8(cp932_text);
+  message += "' は整数ではありません";
+  return message;
 }
 
 }  // namespace kurovel

@@ -32,6 +32,15 @@ constexpr bool StartsWithIgnoringCase(std::string_view text, std::string_view lo
   return text.size() >= lower.size() && EqualsIgnoringCase(text.substr(0, lower.size()), lower);
 }
 
+// 0-based position of the first blank, npos when there is none. A plain loop:
+// the words are a few bytes long, shorter than a library search pays off for.
+constexpr std::size_t FindBlank(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == kBlank) return i;
+  }
+  return npos;
+}
+
 // Text from 0-based `pos` to the end; empty when pos lies beyond the end.
 constexpr std::string_view From(std::string_view text, std::size_t pos) {
   return pos < text.size() ? text.substr(pos) : std::string_view();
@@ -116,10 +125,9 @@ void LineExecutor::ExecuteLine(std::string_view line) {
   // caller handed in (a program line, say) while this line is still running.
   const std::string copy(line);
   std::string_view s = copy;
-  const std::size_t first = s.find_first_not_of(kBlank);
-  s = From(s, first);
+  while (!s.empty() && s.front() == kBlank) s.remove_prefix(1);
 
-  std::size_t p = s.find(kBlank);
+  std::size_t p = FindBlank(s);
   if (p == npos) {
     for (std::string_view word : kSingleWords) {
       if (EqualsIgnoringCase(s, word)) {
@@ -134,7 +142,7 @@ void LineExecutor::ExecuteLine(std::string_view line) {
     if (!StartsWithIgnoringCase(s, form.word)) continue;
     const std::string_view w = s.substr(0, p);
     const std::string_view r = s.substr(p + 1);
-    const std::size_t q = r.find(kBlank);
+    const std::size_t q = FindBlank(r);
     std::string_view v = q == npos ? r : r.substr(q + 1);
     std::string_view n = q == npos ? std::string_view() : r.substr(0, q);
     const DecimalText v_value(variables_.VariableValue(v));
@@ -152,11 +160,11 @@ void LineExecutor::ExecuteLine(std::string_view line) {
   while (p != npos) {
     const std::string_view w = s.substr(0, p);
     std::string_view r = s.substr(p + 1);
-    r = r.substr(0, r.find(kBlank));
+    r = r.substr(0, FindBlank(r));
     ExecuteCommand(w, r);
     // Drops the word, its blank, the parameter and the one byte after it.
     s = From(s, w.size() + r.size() + 2);
-    p = s.find(kBlank);
+    p = FindBlank(s);
   }
 }
 
