@@ -1,0 +1,89 @@
+// The program runner: command throughput of a repeat block against the same
+// commands through ExecuteLine one line at a time, and the cost of a
+// 100,000-line program (normalise, scan, trace and run; the scan alone).
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/raster_surface.h"
+#include "language/runner.h"
+#include "language/session.h"
+
+namespace kurovel {
+namespace {
+
+constexpr int kPasses = 100000;
+constexpr int kCommandsPerPass = 2;
+
+// A session as after start: white surface, blue pen, turtle home, arrow as asked.
+struct BenchSession {
+  explicit BenchSession(bool arrow_shown) {
+    session.variables.SetAll(10);
+    surface.SetPenColor(clBlue);
+    session.turtle.ClearScreen();
+    if (!arrow_shown) session.turtle.ToggleArrow();
+  }
+  RasterSurface surface{361, 446};
+  Session session{surface};
+};
+
+void RunRepeatBlock(benchmark::State& bench, bool arrow_shown) {
+  BenchSession s(arrow_shown);
+  HeadlessRunnerHost host({"repeat " + std::to_string(kPasses), "fd 1", "rt 1", "next"});
+  for (auto _ : bench) s.session.runner.RunProgram(host);
+  benchmark::DoNotOptimize(s.surface.Bits());
+  bench.SetItemsProcessed(bench.iterations() * kPasses * kCommandsPerPass);  // commands
+}
+
+// The same commands, one ExecuteLine per line and no runner around them.
+void ExecuteSingleCommandLines(benchmark::State& bench, bool arrow_shown) {
+  BenchSession s(arrow_shown);
+  for (auto _ : bench) {
+    for (int i = 0; i < kPasses; ++i) {
+      s.session.executor.ExecuteLine("fd 1");
+      s.session.executor.ExecuteLine("rt 1");
+    }
+  }
+  benchmark::DoNotOptimize(s.surface.Bits());
+  bench.SetItemsProcessed(bench.iterations() * kPasses * kCommandsPerPass);
+}
+
+void BM_RunnerRepeatBlockArrowShown(benchmark::State& bench) { RunRepeatBlock(bench, true); }
+void BM_RunnerRepeatBlockArrowHidden(benchmark::State& bench) { RunRepeatBlock(bench, false); }
+void BM_SingleCommandLinesArrowShown(benchmark::State& bench) { ExecuteSingleCommandLines(bench, true); }
+void BM_SingleCommandLinesArrowHidden(benchmark::State& bench) { ExecuteSingleCommandLines(bench, false); }
+BENCHMARK(BM_RunnerRepeatBlockArrowShown)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SingleCommandLinesArrowShown)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RunnerRepeatBlockArrowHidden)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SingleCommandLinesArrowHidden)->Unit(benchmark::kMillisecond);
+
+// 25,000 blocks of two passes over 'fd 1' and 'rt 1': 100,000 lines, 100,000 commands.
+std::vector<std::string> HundredThousandLines() {
+  std::vector<std::string> lines;
+  lines.reserve(100000);
+  for (int i = 0; i < 25000; ++i) lines.insert(lines.end(), {"repeat 2", "fd 1", "rt 1", "next"});
+  return lines;
+}
+
+void BM_RunnerHundredThousandLines(benchmark::State& bench) {
+  BenchSession s(true);
+  HeadlessRunnerHost host(HundredThousandLines());
+  for (auto _ : bench) s.session.runner.RunProgram(host);
+  bench.SetItemsProcessed(bench.iterations() * 100000);  // lines
+}
+BENCHMARK(BM_RunnerHundredThousandLines)->Unit(benchmark::kMillisecond);
+
+void BM_ScanAndTraceHundredThousandLines(benchmark::State& bench) {
+  const std::vector<std::string> program = HundredThousandLines();
+  for (auto _ : bench) {
+    const BlockTables tables = ScanBlocks(program);
+    benchmark::DoNotOptimize(BlockTrace(tables).size());
+  }
+  bench.SetItemsProcessed(bench.iterations() * 100000);  // lines
+}
+BENCHMARK(BM_ScanAndTraceHundredThousandLines)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace kurovel
