@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTextOption>
 #include <QVBoxLayout>
@@ -101,6 +102,8 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
 
   PageControl1 = new QTabWidget(this);
   PageControl1->setObjectName(QStringLiteral("PageControl1"));
+  // Tabs as narrow as the designed ones, so that all four captions fit the width.
+  PageControl1->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 5px; }"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(PageControl1);
@@ -135,6 +138,9 @@ void TForm2::BuildVersionPage(QWidget* page) {
     label_font.setPixelSize(spec.font_pixels);
     label->setFont(label_font);
     label->setGeometry(spec.geometry);
+    // The designed widths fit the designed font; grow with the text like an
+    // auto-sized label so that a wider substitute font is not cut off.
+    label->adjustSize();
   }
   QPlainTextEdit* note = MakeMemo(page, "Memo1", VersionNoteLines(), true);
   note->setGeometry(kVersionNoteGeometry);

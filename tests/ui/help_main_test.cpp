@@ -53,7 +53,7 @@ int WriteScreenshots(const QString& dir) {
   QMenu* menu = insertion->PopupMenu1();
   menu->popup(editor.viewport()->mapToGlobal(QPoint(120, 60)));
   Settle(500);
-  const QRect area = editor.frameGeometry().united(menu->geometry()).adjusted(-10, -10, 200, 10);
+  const QRect area = editor.frameGeometry().united(menu->geometry()).adjusted(-10, -10, 10, 10);
   ok &= SaveScreenRegion(area, dir + QStringLiteral("/popup-menu.png"));
 
   // Open the "変数" sub-menu as the keyboard would.
@@ -61,7 +61,9 @@ int WriteScreenshots(const QString& dir) {
   QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
   QApplication::sendEvent(menu, &right);
   Settle(500);
-  ok &= SaveScreenRegion(area, dir + QStringLiteral("/popup-menu-variables.png"));
+  const auto* variables = menu->findChild<QMenu*>(QStringLiteral("N16"));
+  ok &= SaveScreenRegion(area.united(variables->geometry()).adjusted(0, 0, 10, 10),
+                         dir + QStringLiteral("/popup-menu-variables.png"));
   menu->close();
   editor.hide();
 

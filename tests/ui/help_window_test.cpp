@@ -151,7 +151,7 @@ TEST(HelpWindowTest, TextsLineByLine) {
     std::map<int, int> ascii_blanks;
     std::vector<int> ending_fullwidth_blank;
     for (int i = 0; i < lines.size(); ++i) {
-      EXPECT_EQ(lines[i], U(box.lines[i])) << "line " << i + 1;
+      EXPECT_EQ(lines[i].toStdString(), box.lines[i]) << "line " << i + 1;
       EXPECT_TRUE(Utf8ToCp932(lines[i].toStdString()).Ok()) << "line " << i + 1;
       if (const auto n = lines[i].count(' ')) ascii_blanks[i + 1] = static_cast<int>(n);
       if (lines[i].endsWith(QChar(0x3000))) ending_fullwidth_blank.push_back(i + 1);
