@@ -11,6 +11,7 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick
   nlohmann-json3-dev
   clang libclang-rt-14-dev valgrind
+  desktop-file-utils shared-mime-info libxml2-utils dpkg-dev file man-db
 )
 
 missing=()
