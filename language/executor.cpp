@@ -3,7 +3,9 @@
 
 #include "language/executor.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <string>
 
 #include "engine/rounding.h"
@@ -117,6 +119,25 @@ std::int32_t RoundToVariable(long double exact) {
   return Wrap32(*rounded);
 }
 
+// A line whose first three bytes name a three-word command; p is the position
+// of its first blank. Only an exact first word runs; nothing after it does.
+void RunThreeWordLine(LineExecutor& executor, const VariableTable& variables, std::string_view s,
+                      std::size_t p) {
+  const std::string_view w = s.substr(0, p);
+  const std::string_view r = s.substr(p + 1);
+  const std::size_t q = FindBlank(r);
+  // V is everything after the second blank, blanks and further words included.
+  std::string_view v = q == npos ? r : r.substr(q + 1);
+  std::string_view n = q == npos ? std::string_view() : r.substr(0, q);
+  const DecimalText v_value(variables.VariableValue(v));
+  if (StartsWithIgnoringCase(v, "var")) v = v_value.View();
+  const auto exact = std::ranges::find(kThreeWords, w, &ThreeWord::word);
+  if (exact == std::end(kThreeWords)) return;
+  const DecimalText n_value(variables.VariableValue(n));
+  if (exact->run == &LineExecutor::MoveToPosition && StartsWithIgnoringCase(n, "var")) n = n_value.View();
+  (executor.*(exact->run))(n, v);
+}
+
 }  // namespace
 
 void LineExecutor::ExecuteLine(std::string_view line) {
@@ -138,21 +159,9 @@ void LineExecutor::ExecuteLine(std::string_view line) {
     return;
   }
 
-  for (const ThreeWord& form : kThreeWords) {
-    if (!StartsWithIgnoringCase(s, form.word)) continue;
-    const std::string_view w = s.substr(0, p);
-    const std::string_view r = s.substr(p + 1);
-    const std::size_t q = FindBlank(r);
-    std::string_view v = q == npos ? r : r.substr(q + 1);
-    std::string_view n = q == npos ? std::string_view() : r.substr(0, q);
-    const DecimalText v_value(variables_.VariableValue(v));
-    if (StartsWithIgnoringCase(v, "var")) v = v_value.View();
-    for (const ThreeWord& exact : kThreeWords) {
-      if (w != exact.word) continue;
-      const DecimalText n_value(variables_.VariableValue(n));
-      if (exact.run == &LineExecutor::MoveToPosition && StartsWithIgnoringCase(n, "var")) n = n_value.View();
-      (this->*exact.run)(n, v);
-    }
+  const auto selects = [s](const ThreeWord& form) { return StartsWithIgnoringCase(s, form.word); };
+  if (std::ranges::any_of(kThreeWords, selects)) {
+    RunThreeWordLine(*this, variables_, s, p);
     return;
   }
 
