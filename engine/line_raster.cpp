@@ -19,8 +19,6 @@ Int128 FloorDiv(Int128 a, Int128 b) {
 
 Int128 CeilDiv(Int128 a, Int128 b) { return -FloorDiv(-a, b); }
 
-std::int64_t Abs64(std::int64_t v) { return v < 0 ? -v : v; }
-
 struct StepRange {
   Int128 first;
   Int128 last;
@@ -45,21 +43,9 @@ StepRange AxisRange(std::int32_t start, std::int64_t delta, std::int64_t steps, 
 
 }  // namespace
 
-std::int64_t LineStepCount(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1) {
-  const std::int64_t dx = std::int64_t{x1} - x0;
-  const std::int64_t dy = std::int64_t{y1} - y0;
-  return std::max(Abs64(dx), Abs64(dy));
-}
-
-LineSteps VisibleLineSteps(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
+LineSteps ClippedLineSteps(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1, std::int64_t n,
                            std::int32_t width, std::int32_t height) {
-  const std::int64_t n = LineStepCount(x0, y0, x1, y1);
   if (n == 0 || width <= 0 || height <= 0) return {};
-  const auto inside = [](std::int32_t v, std::int32_t size) { return v >= 0 && v < size; };
-  // Every pixel lies between the two ends, so a line with both ends inside is wholly visible.
-  if (inside(x0, width) && inside(x1, width) && inside(y0, height) && inside(y1, height)) {
-    return {0, n - 1};
-  }
   const StepRange xs = AxisRange(x0, std::int64_t{x1} - x0, n, width);
   const StepRange ys = AxisRange(y0, std::int64_t{y1} - y0, n, height);
   const Int128 first = std::max({Int128{0}, xs.first, ys.first});

@@ -17,13 +17,30 @@ struct LineSteps {
 };
 
 // The number of steps n of a line (0 .. 2^32 - 1).
-std::int64_t LineStepCount(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1);
+inline std::int64_t LineStepCount(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1) {
+  const std::int64_t dx = std::int64_t{x1} - x0;
+  const std::int64_t dy = std::int64_t{y1} - y0;
+  const std::int64_t adx = dx < 0 ? -dx : dx;
+  const std::int64_t ady = dy < 0 ? -dy : dy;
+  return adx > ady ? adx : ady;
+}
+
+// The steps of a line that is not wholly inside, clipped in closed form.
+LineSteps ClippedLineSteps(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1, std::int64_t n,
+                           std::int32_t width, std::int32_t height);
 
 // The steps whose pixels land inside a width x height surface. Each coordinate
 // is monotone in i, so the visible steps form one range; it is computed in
 // closed form, never by walking the invisible part.
-LineSteps VisibleLineSteps(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
-                           std::int32_t width, std::int32_t height);
+inline LineSteps VisibleLineSteps(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
+                                  std::int32_t width, std::int32_t height) {
+  const std::int64_t n = LineStepCount(x0, y0, x1, y1);
+  if (n == 0) return {};
+  // Every pixel lies between the two ends, so a line with both ends inside is wholly visible.
+  const auto inside = [](std::int32_t v, std::int32_t size) { return v >= 0 && v < size; };
+  if (inside(x0, width) && inside(x1, width) && inside(y0, height) && inside(y1, height)) return {0, n - 1};
+  return ClippedLineSteps(x0, y0, x1, y1, n, width, height);
+}
 
 // One coordinate of a line at a given step i, as a value and the remainder
 // 2 i d + n - 2 n floor((2 i d + n) / (2 n)) in [0, 2n): the state from which a

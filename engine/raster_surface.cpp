@@ -121,18 +121,18 @@ struct LineWalk {
 };
 
 template <typename Op>
-std::int64_t WalkLine(std::uint32_t* pixels, std::int64_t index, std::int64_t count, LineWalk walk, Op op) {
-  op(pixels[index]);
-  for (std::int64_t k = 1; k < count; ++k) {
-    index += walk.major_step;
+std::uint32_t* WalkLine(std::uint32_t* pixel, std::int64_t count, LineWalk walk, Op op) {
+  op(*pixel);
+  for (std::int64_t k = count - 1; k > 0; --k) {
+    pixel += walk.major_step;
     walk.remainder += walk.increment;
     if (walk.remainder >= walk.limit) {
       walk.remainder -= walk.limit;
-      index += walk.minor_step;
+      pixel += walk.minor_step;
     }
-    op(pixels[index]);
+    op(*pixel);
   }
-  return index;
+  return pixel;
 }
 
 }  // namespace
@@ -142,7 +142,7 @@ void RasterSurface::PlotClippedLine(std::int32_t x0, std::int32_t y0, std::int32
   if (steps.Empty()) return;
   const std::int64_t dx = std::int64_t{x1} - x0;
   const std::int64_t dy = std::int64_t{y1} - y0;
-  const std::int64_t n = std::max(dx < 0 ? -dx : dx, dy < 0 ? -dy : dy);
+  const std::int64_t n = LineStepCount(x0, y0, x1, y1);
   const LineAxis xs(x0, dx, n, steps.first);
   const LineAxis ys(y0, dy, n, steps.first);
   const std::int64_t stride = width_;
@@ -156,11 +156,11 @@ void RasterSurface::PlotClippedLine(std::int32_t x0, std::int32_t y0, std::int32
   walk.increment = 2 * (minor_delta < 0 ? -minor_delta : minor_delta);
   walk.remainder = minor_delta < 0 ? walk.limit - 1 - minor.Remainder() : minor.Remainder();
 
-  const std::int64_t first = ys.Value() * stride + xs.Value();
+  std::uint32_t* first = pixels_.data() + ys.Value() * stride + xs.Value();
   const std::int64_t count = steps.last - steps.first + 1;
-  const std::int64_t last = pen_mode_ == PenMode::pmCopy
-                                ? WalkLine(pixels_.data(), first, count, walk, CopyOp{pen_word_})
-                                : WalkLine(pixels_.data(), first, count, walk, NotXorOp{pen_word_});
+  const std::int64_t last = (pen_mode_ == PenMode::pmCopy ? WalkLine(first, count, walk, CopyOp{pen_word_})
+                                                          : WalkLine(first, count, walk, NotXorOp{pen_word_})) -
+                            pixels_.data();
   // Both coordinates are monotone, so the two end pixels span the line's box.
   const auto first_x = static_cast<std::int32_t>(xs.Value());
   const auto first_y = static_cast<std::int32_t>(ys.Value());
