@@ -28,7 +28,8 @@ builds() { local p; for p in "${programs[@]}"; do [ "$p" = "$1" ] && return 0; d
 icon_sizes=(16 32 48 64 128 256)
 # Run-time packages the Debian package must depend on (the Qt libraries come from
 # dpkg-shlibdeps or the fallback list, the rest are named in the packaging).
-required_depends=(libqt6widgets6 libqt6core6 fonts-ipafont-gothic qt6-translations-l10n qt6-qpa-plugins)
+required_depends=(libqt6core6 fonts-ipafont-gothic qt6-translations-l10n qt6-qpa-plugins)
+builds kurovel && required_depends+=(libqt6widgets6)
 
 # The files below the prefix that an install of this build must give, and nothing else.
 expected_files() {
