@@ -21,6 +21,7 @@
 #include "language/runner.h"
 #include "language/session.h"
 #include "ui/bitmap_file.h"
+#include "ui/pictures.h"
 
 namespace kurovel {
 namespace {
@@ -90,6 +91,16 @@ int Run(const RunOptions& options) {
   RasterSurface surface(options.width, options.height);
   Session session(surface);
   StartSession(session);
+  if (options.background_path) {
+    // The clear-screen button with this file as the remembered background.
+    PictureState pictures{*options.background_path};
+    try {
+      Button4Click(session.turtle, pictures);
+    } catch (const KurovelError& error) {
+      std::cerr << ErrorBoxText(error.what()) << '\n';
+      return kExitError;
+    }
+  }
 
   RunReport report;
   if (options.lines) {

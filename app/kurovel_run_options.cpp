@@ -122,6 +122,7 @@ std::string_view RunUsage() {
          "  --state OUT.json    write the turtle, variables, trace and messages as JSON\n"
          "  --background F.bmp  lay this picture on the surface before running\n"
          "  --help              print this text\n"
+         "  --                  end of options (for a program whose name begins with -)\n"
          "Exit status: 0 ok, 1 an error ended a line or the run (or the background could\n"
          "not be read), 2 repeat and next do not pair up, 64 bad usage, 66 the program\n"
          "cannot be read, 73 an output cannot be written.\n";

@@ -90,6 +90,29 @@ Bitmap ReadBitmap(const fs::path& path) {
   return bmp;
 }
 
+void PutLe(std::string& b, std::uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) b.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
+}
+
+// A 24-bit bottom-up BMP of w x h pixels, every pixel `fill` (0xRRGGBB) except the
+// top-left one, which is `corner`.
+std::string MakeBitmap(std::uint32_t w, std::uint32_t h, std::uint32_t fill, std::uint32_t corner) {
+  const std::uint32_t stride = (w * 3 + 3) / 4 * 4;
+  std::string b = "BM";
+  PutLe(b, 54 + stride * h, 4);
+  PutLe(b, 0, 4);
+  PutLe(b, 54, 4);
+  for (const std::uint32_t v : {40u, w, h}) PutLe(b, v, 4);
+  PutLe(b, 1, 2);
+  PutLe(b, 24, 2);
+  for (const std::uint32_t v : {0u, stride * h, 3780u, 3780u, 0u, 0u}) PutLe(b, v, 4);
+  for (std::uint32_t row = h; row-- > 0;) {  // bottom row first
+    for (std::uint32_t x = 0; x < w; ++x) PutLe(b, row == 0 && x == 0 ? corner : fill, 3);
+    b.append(stride - w * 3, '\0');
+  }
+  return b;
+}
+
 class KurovelRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -388,6 +411,46 @@ TEST_F(KurovelRunTest, PenColourModeAndTextsInTheState) {
   EXPECT_EQ(state["variables"][2], -7);
   EXPECT_EQ(state["trace"], nlohmann::json({"1.5::"}));
   EXPECT_EQ(state["normalized"].back(), "fd");
+}
+
+TEST_F(KurovelRunTest, BackgroundIsLaidCentredBeforeTheRun) {
+  constexpr std::uint32_t kRed = 0xff0000, kGreen = 0x00ff00;
+  WriteFile(Path("back.bmp"), MakeBitmap(100, 100, kRed, kGreen));
+  const nlohmann::json state =
+      RunState("pu\nfd 100\n", {"--background", Path("back.bmp"), "--bmp", Path("out.bmp")}, 0);
+  EXPECT_EQ(state["y"], 123);
+  const Bitmap bmp = ReadBitmap(Path("out.bmp"));
+  ASSERT_EQ(bmp.pixels.size(), 361u * 446u);
+  // 100 x 100 on 361 x 446: (261 / 2 = 130.5 rounds to 130, 346 / 2 = 173).
+  const struct {
+    std::int32_t x, y;
+    std::uint32_t color;
+  } probes[] = {
+      {130, 173, kGreen}, {131, 173, kRed},   {229, 173, kRed},   {230, 173, kWhite}, {129, 173, kWhite},
+      {130, 172, kWhite}, {130, 272, kRed},   {130, 273, kWhite}, {229, 272, kRed},   {180, 223, kRed},
+  };
+  for (const auto& p : probes) EXPECT_EQ(bmp.At(p.x, p.y), p.color) << p.x << "," << p.y;
+}
+
+TEST_F(KurovelRunTest, BadBackgroundRunsAndWritesNothing) {
+  WriteFile(Path("bad.bmp"), "BM this is no bitmap");
+  WriteFile(Path("short.bmp"), MakeBitmap(10, 10, 0, 0).substr(0, 200));
+  const struct {
+    std::string file;
+    std::string message;
+  } cases[] = {
+      {Path("missing.bmp"), "ファイル " + Path("missing.bmp") + " は開けません.\n"},
+      {Path("bad.bmp"), "ビットマップイメージが不正です.\n"},
+      {Path("short.bmp"), "ビットマップイメージが不正です.\n"},
+  };
+  for (const auto& c : cases) {
+    const Outcome outcome =
+        Run({"--background", c.file, "--bmp", Path("out.bmp"), "--state", Path("out.json")}, "fd 10\n");
+    EXPECT_EQ(outcome.status, 1) << c.file;
+    EXPECT_EQ(outcome.err, c.message);
+  }
+  EXPECT_FALSE(fs::exists(Path("out.bmp")));
+  EXPECT_FALSE(fs::exists(Path("out.json")));
 }
 
 }  // namespace
