@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+#include "ui/dialogs.h"
+#include "ui/form_layout.h"
+#include "ui/start_rules.h"
+
+namespace kurovel {
+namespace {
+
+TEST(FormLayoutTest, FollowsTheOuterSizeAndNeverGoesNegative) {
+  struct Case {
+    int width, height;
+    FormLayout expected;
+  };
+  const Case cases[] = {
+      // paint box, editor width, editor height, first row, second row
+      {831, 500, {576, 245, 300, 385, 410}},
+      {931, 600, {676, 245, 400, 485, 510}},  // 100 wider and taller: everything follows by 100
+      {255, 200, {0, 245, 0, 85, 110}},
+      {100, 60, {0, 245, 0, 0, 0}},  // smaller than the rules assume: clamped at 0
+      {0, 0, {0, 245, 0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    const FormLayout got = ComputeFormLayout(c.width, c.height);
+    EXPECT_EQ(got.paint_box_width, c.expected.paint_box_width) << c.width << "x" << c.height;
+    EXPECT_EQ(got.editor_width, c.expected.editor_width);
+    EXPECT_EQ(got.editor_height, c.expected.editor_height) << c.width << "x" << c.height;
+    EXPECT_EQ(got.first_row_top, c.expected.first_row_top) << c.width << "x" << c.height;
+    EXPECT_EQ(got.second_row_top, c.expected.second_row_top) << c.width << "x" << c.height;
+  }
+}
+
+TEST(StartRulesTest, CommandLineArgumentMustBeAloneAndHoldKvOrKV) {
+  struct Case {
+    QStringList arguments;
+    bool loaded;
+  };
+  const Case cases[] = {
+      {{"/data/square.kv"}, true},   {{"/data/SQUARE.KV"}, true}, {{"/kvwork/notes.txt"}, true},
+      {{"/data/square.Kv"}, false},  {{"/data/square.kV"}, false}, {{"/data/a.kv", "/data/b.kv"}, false},
+      {{}, false},                   {{"with blank.kv"}, true},
+  };
+  for (const Case& c : cases) {
+    const std::optional<QString> program = CommandLineProgram(c.arguments);
+    EXPECT_EQ(program.has_value(), c.loaded) << c.arguments.join(QStringLiteral(" | ")).toStdString();
+    if (program) {
+      EXPECT_EQ(*program, c.arguments.front());
+    }
+  }
+}
+
+TEST(StartRulesTest, DroppedFileIsAProgramByItsLastExtension) {
+  struct Case {
+    const char* path;
+    bool program;
+  };
+  const Case cases[] = {
+      {"/home/u/a.kv", true},    {"/home/u/a.KV", true},     {"/home/u/a.Kv", true},
+      {"/home/u/a.kvx", false},  {"/home/u/a.kv.txt", false}, {"/home/u/dir.kv/file", false},
+      {"/home/u/noext", false},  {"/home/u/.kv", true},       {"/home/u/a.k", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(IsProgramFileName(QString::fromUtf8(c.path)), c.program) << c.path;
+}
+
+TEST(DialogsTest, FiltersBecomeTheToolkitsForm) {
+  struct Case {
+    const char* filter;
+    QStringList expected;
+  };
+  const Case cases[] = {
+      {"Original Files|*.kv|All Files|*.*", {"Original Files (*.kv)", "All Files (*)"}},
+      {"ビットマップ (*.bmp)|*.bmp", {QString::fromUtf8("ビットマップ (*.bmp)")}},
+      {"すべて (*.bmp;*.ico)|*.bmp;*.ico|DIB(*.BMP)|*.bmp",
+       {QString::fromUtf8("すべて (*.bmp *.ico)"), "DIB(*.BMP) (*.bmp)"}},
+      {"", {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(QtNameFilters(c.filter), c.expected) << c.filter;
+}
+
+}  // namespace
+}  // namespace kurovel

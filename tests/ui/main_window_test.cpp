@@ -1,0 +1,499 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <QTimer>
+#include <QUrl>
+#include <memory>
+
+#include "engine/arrow.h"
+#include "engine/color.h"
+#include "modal_script.h"
+#include "ui/dialogs.h"
+#include "ui/main_window.h"
+
+namespace kurovel {
+namespace {
+
+using testing::ModalScript;
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+QStringList Sorted(QStringList texts) {
+  texts.sort();
+  return texts;
+}
+
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(bytes);
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void Start(const QStringList& arguments = {}) {
+    form_ = std::make_unique<TForm1>(arguments);
+    form_->show();
+    QApplication::setActiveWindow(form_.get());
+    Settle();
+  }
+  static void Settle() {
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+  }
+  template <typename T>
+  T* Find(const char* name) const {
+    T* found = form_->findChild<T*>(QString::fromUtf8(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+  }
+  QPlainTextEdit* Editor() const { return Find<QPlainTextEdit>("Memo1"); }
+  QPushButton* Button(const char* name) const { return Find<QPushButton>(name); }
+  void Trigger(const char* action) const { Find<QAction>(action)->trigger(); }
+  // A change as the user makes it: the modified flag goes up.
+  void Type(const QString& text) const { Editor()->insertPlainText(text); }
+  void EnterCommand(const QString& text) const {
+    QLineEdit* box = Find<QLineEdit>("Edit1");
+    box->clear();
+    QInputMethodEvent commit;
+    commit.setCommitString(text);
+    QApplication::sendEvent(box, &commit);
+    PressEnter();
+  }
+  void PressEnter() const {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(Find<QLineEdit>("Edit1"), &press);
+  }
+  void Drop(const QStringList& paths) const {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form_.get(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form_.get(), &drop);
+  }
+  QString Path(const char* name) const { return dir_.filePath(QString::fromUtf8(name)); }
+  QString ProgramFile(const char* name, const QByteArray& bytes) const {
+    WriteAll(Path(name), bytes);
+    return Path(name);
+  }
+  const TurtleState& Turtle() const { return form_->GetSession().turtle.State(); }
+  // Pixels that are not white, inside and outside the arrow's 41 x 41 box around the turtle.
+  std::pair<int, int> InkAroundTurtle() const {
+    const RasterSurface& surface = form_->Surface();
+    int inside = 0;
+    int outside = 0;
+    for (int y = 0; y < surface.Height(); ++y) {
+      for (int x = 0; x < surface.Width(); ++x) {
+        if (surface.PixelAt(x, y) == clWhite) continue;
+        const bool near = std::abs(x - Turtle().X) <= 20 && std::abs(y - Turtle().Y) <= 20;
+        ++(near ? inside : outside);
+      }
+    }
+    return {inside, outside};
+  }
+
+  QTemporaryDir dir_;
+  std::unique_ptr<TForm1> form_;
+};
+
+TEST_F(MainWindowTest, StartsWithTheDocumentedState) {
+  Start();
+  EXPECT_EQ(form_->windowTitle(), U("Kurovel Ver1.60 Taverin"));
+  EXPECT_TRUE(Editor()->toPlainText().isEmpty());
+  EXPECT_TRUE(Find<QLineEdit>("Edit1")->text().isEmpty());
+  EXPECT_EQ(QApplication::focusWidget(), Find<QLineEdit>("Edit1"));
+  EXPECT_TRUE(Button("Button6")->isEnabled());
+  EXPECT_FALSE(Button("Button7")->isEnabled());
+  const Point centre = SurfaceCenter(form_->Surface());
+  EXPECT_EQ(Turtle().X, centre.x);
+  EXPECT_EQ(Turtle().Y, centre.y);
+  EXPECT_EQ(Turtle().Heading, 0);
+  EXPECT_EQ(Turtle().PenIsDown, 1);
+  EXPECT_EQ(form_->Surface().GetPenColor(), clBlue);
+  const auto [inside, outside] = InkAroundTurtle();
+  EXPECT_GT(inside, 20);  // the arrow, and nothing else
+  EXPECT_EQ(outside, 0);
+  for (int k = 1; k <= 10; ++k) EXPECT_EQ(form_->GetSession().variables.Get(k), 10) << k;
+  EXPECT_EQ(form_->Surface().Width(), Find<QWidget>("PaintBox1")->width());
+  EXPECT_EQ(Find<QWidget>("PaintBox1")->accessibleName(), U("描画エリア"));
+  EXPECT_EQ(Editor()->accessibleName(), U("プログラム"));
+  EXPECT_EQ(Find<QLabel>("Label1")->buddy(), Find<QLineEdit>("Edit1"));
+  EXPECT_EQ(Find<QLabel>("Label2")->buddy(), Editor());
+  EXPECT_TRUE(Editor()->tabChangesFocus());
+}
+
+TEST_F(MainWindowTest, ControlsCarryTheirTextsFontsAndFixedPlaces) {
+  Start();
+  struct Expected {
+    const char* name;
+    const char* text;
+    int pixel_size;
+    QRect geometry;  // an empty rect: the place follows the window's size
+  };
+  const Expected controls[] = {
+      {"Label1", "１行コマンド", 13, QRect(8, 8, 84, 13)}, {"Label2", "プログラム", 13, QRect(8, 56, 70, 13)},
+      {"Button6", "実行", 13, QRect(88, 52, 81, 25)},    {"Button7", "中断", 13, QRect(184, 52, 49, 25)},
+      {"Button4", "画面消去", 13, QRect()},              {"Button2", "呼出", 13, QRect()},
+      {"Button1", "終了", 13, QRect()},                  {"Button5", "使い方", 13, QRect()},
+      {"Button3", "保存", 13, QRect()},                  {"Edit1", "", 16, QRect(8, 24, 233, 24)},
+  };
+  for (const Expected& control : controls) {
+    QWidget* widget = Find<QWidget>(control.name);
+    const QString text = widget->property("text").toString();
+    EXPECT_EQ(text, U(control.text)) << control.name;
+    EXPECT_EQ(widget->font().pixelSize(), control.pixel_size) << control.name;
+    EXPECT_EQ(widget->font().family(), U("IPAGothic")) << control.name;
+    if (!control.geometry.isEmpty()) {
+      EXPECT_EQ(widget->geometry(), control.geometry) << control.name;
+    }
+  }
+  // Tab order inside the panel; Tab leaves the editor too. Stop is disabled, so Tab skips it.
+  const char* order[] = {"Edit1", "Memo1", "Button1", "Button6", "Button2", "Button3", "Button5", "Button4", "Edit1"};
+  for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+    ASSERT_EQ(QApplication::focusWidget(), Find<QWidget>(order[i]));
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(QApplication::focusWidget(), &tab);
+    EXPECT_EQ(QApplication::focusWidget(), Find<QWidget>(order[i + 1])) << "after " << order[i];
+  }
+  // The menu bar, in order.
+  QStringList captions;
+  for (QAction* top : form_->menuBar()->actions()) {
+    captions << top->objectName() + U(":") + top->text();
+    for (QAction* item : top->menu()->actions()) captions << item->objectName() + U(":") + item->text();
+  }
+  EXPECT_EQ(captions, QStringList({U("file1:ファイル"), U("K1:開く"), U("K7:新規作成"), U("K2:上書き保存"),
+                                   U("K3:名前を付けて保存"), U("N2:名前を付けて作品を保存"), U("N15:背景を読み込む"),
+                                   U("N1:"), U("quit1:終了"), U("K4:ヘルプ"), U("K5:使い方など")}));
+}
+
+TEST_F(MainWindowTest, ResizeMovesTheControlsAndRepaintWipesTheDrawing) {
+  Start();
+  QWidget* paint_box = Find<QWidget>("PaintBox1");
+  const QRect editor = Editor()->geometry();
+  const QRect clear_button = Button("Button4")->geometry();
+  const QRect help_button = Button("Button5")->geometry();
+  const int paint_width = paint_box->width();
+  EXPECT_EQ(Button("Button4")->y() - Editor()->geometry().bottom() - 1, 5);
+  EXPECT_EQ(help_button.y() - clear_button.y(), 25);
+
+  EnterCommand(U("pd 2"));
+  EnterCommand(U("fd 100"));
+  ASSERT_NE(form_->Surface().PixelAt(Turtle().X, Turtle().Y + 50), clWhite);  // the red line
+  form_->resize(form_->width() + 100, form_->height() + 100);
+  Settle();
+
+  EXPECT_EQ(Editor()->height(), editor.height() + 100);
+  EXPECT_EQ(Button("Button4")->y(), clear_button.y() + 100);
+  EXPECT_EQ(Button("Button5")->y(), help_button.y() + 100);
+  EXPECT_EQ(paint_box->width(), paint_width + 100);
+  EXPECT_EQ(Find<QWidget>("Panel1")->width(), 250);
+  EXPECT_EQ(Find<QWidget>("Panel1")->geometry().right(), Find<QWidget>("ClientArea")->width() - 1);
+  EXPECT_EQ(form_->Surface().Width(), paint_box->width());
+  const Point centre = SurfaceCenter(form_->Surface());
+  EXPECT_EQ(Point({Turtle().X, Turtle().Y}), centre);
+  EXPECT_EQ(Turtle().Heading, 0);
+  EXPECT_EQ(InkAroundTurtle().second, 0);  // the red line is gone
+  EnterCommand(U("fd 50"));
+  EXPECT_EQ(form_->Surface().PixelAt(centre.x, centre.y - 10), clBlue);
+}
+
+TEST_F(MainWindowTest, RepaintOfTheAreaKeepsTheDrawingAndPenUpStaysUp) {
+  Start();
+  EnterCommand(U("fd 60"));
+  auto* paint_box = Find<QWidget>("PaintBox1");
+  paint_box->repaint();  // an expose: the platform asks for the pixels again
+  Settle();
+  const Point centre = SurfaceCenter(form_->Surface());
+  EXPECT_EQ(form_->Surface().PixelAt(centre.x, centre.y - 30), clBlue);
+  EXPECT_EQ(paint_box->grab().toImage().pixel(centre.x, centre.y - 30), qRgb(0, 0, 255));
+
+  EnterCommand(U("pu"));
+  form_->resize(form_->width() - 40, form_->height());
+  Settle();
+  EXPECT_EQ(InkAroundTurtle().second, 0);
+  EXPECT_NE(Turtle().PenIsDown, 1);
+}
+
+TEST_F(MainWindowTest, CommandBoxRunsItsLineOnEveryEnterAndKeepsTheText) {
+  Start();
+  const int start_y = Turtle().Y;
+  EnterCommand(U("まえに　１００"));
+  PressEnter();
+  EXPECT_EQ(Turtle().Y, start_y - 200);
+  EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), U("まえに　１００"));
+
+  ModalScript script({ModalScript::Press(QMessageBox::Ok)});
+  EnterCommand(U("div var1 0"));
+  ASSERT_EQ(script.seen.size(), 1u);
+  EXPECT_EQ(script.seen[0].caption, U("Kurovel"));
+  EXPECT_EQ(script.seen[0].text, U("0 による浮動小数点数除算."));
+  EXPECT_TRUE(script.seen[0].critical);
+  EXPECT_EQ(script.seen[0].buttons, QStringList{U("OK")});
+  EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), U("div var1 0"));
+}
+
+TEST_F(MainWindowTest, RunDrawsAndAnErrorReturnsTheButtonsToIdle) {
+  Start();
+  Editor()->setPlainText(U("repeat 4\nfd 100\nrt 90\nnext\nrepeat abc\nfd 5\nnext"));
+  ModalScript script({ModalScript::Press(QMessageBox::Ok)});
+  Button("Button6")->click();
+  ASSERT_EQ(script.seen.size(), 1u);
+  EXPECT_EQ(script.seen[0].text, U("'abc' は整数ではありません."));
+  EXPECT_EQ(Turtle().Heading, 360);  // the square ran before the error
+  EXPECT_TRUE(Button("Button6")->isEnabled());
+  EXPECT_FALSE(Button("Button7")->isEnabled());
+  EXPECT_FALSE(form_->Runner().Running());
+}
+
+TEST_F(MainWindowTest, StopEndsARunningProgramAtTheNextLine) {
+  Start();
+  Editor()->setPlainText(U("repeat 100000000\nfd 1\nrt 1\nnext"));
+  QTimer::singleShot(50, [this] {
+    EXPECT_FALSE(Button("Button6")->isEnabled());
+    EXPECT_TRUE(Button("Button7")->isEnabled());
+    Button("Button7")->click();
+  });
+  Button("Button6")->click();  // returns once the run has stopped
+  EXPECT_EQ(form_->Runner().RunEnabled(), 0);
+  EXPECT_TRUE(Button("Button6")->isEnabled());
+  EXPECT_FALSE(Button("Button7")->isEnabled());
+  EXPECT_GT(Turtle().Heading, 0);
+}
+
+TEST_F(MainWindowTest, CloseGrantedDuringARunStopsItAndClosesOnceItUnwinds) {
+  Start();
+  Editor()->setPlainText(U("repeat 100000000\nfd 1\nrt 1\nnext"));
+  Editor()->document()->setModified(false);
+  bool closed_at_once = true;
+  QTimer::singleShot(50, [&] { closed_at_once = form_->close(); });
+  Button("Button6")->click();
+  EXPECT_FALSE(closed_at_once);  // the run was still on the stack
+  EXPECT_EQ(form_->Runner().RunEnabled(), 0);
+  EXPECT_FALSE(form_->isVisible());
+}
+
+TEST_F(MainWindowTest, DropLoadsOneProgramFileAndAsksBeforeDiscardingChanges) {
+  Start();
+  const QString program = ProgramFile("a.KV", "fd 10\r\nrt 90");
+  Drop({program});
+  EXPECT_EQ(Editor()->toPlainText(), U("fd 10\nrt 90"));
+  EXPECT_EQ(form_->windowTitle(), U("Kurovel Ver1.60 Taverin ") + program);
+  EXPECT_EQ(form_->CurrentFileName(), program);
+
+  Drop({ProgramFile("notes.txt", "bk 5")});  // ignored
+  EXPECT_EQ(Editor()->toPlainText(), U("fd 10\nrt 90"));
+  {
+    ModalScript script({ModalScript::Press(QMessageBox::Ok)});
+    Drop({program, Path("b.kv")});
+    ASSERT_EQ(script.seen.size(), 1u);
+    EXPECT_EQ(script.seen[0].caption, U("Kurovel"));
+    EXPECT_EQ(script.seen[0].text, U("ドロップするファイルは1つにしてください。"));
+  }
+  Type(U("pu\n"));
+  const QString other = ProgramFile("b.kv", "lt 45");
+  {
+    ModalScript script({ModalScript::Press(QMessageBox::Cancel)});
+    Drop({other});
+    ASSERT_EQ(script.seen.size(), 1u);
+    EXPECT_EQ(script.seen[0].text, U("プログラムが変更されています。よろしいですか？"));
+    EXPECT_EQ(Editor()->toPlainText(), U("pu\nfd 10\nrt 90"));
+    EXPECT_TRUE(Editor()->document()->isModified());
+    EXPECT_EQ(form_->CurrentFileName(), program);
+  }
+  ModalScript script({ModalScript::Press(QMessageBox::Ok)});
+  Drop({other});
+  EXPECT_EQ(Editor()->toPlainText(), U("lt 45"));
+  EXPECT_FALSE(Editor()->document()->isModified());
+  EXPECT_EQ(form_->CurrentFileName(), other);
+}
+
+TEST_F(MainWindowTest, CommandLineProgramIsLoadedAndSavedBackWithoutADialog) {
+  const QString program = ProgramFile("square.kv", "repeat 4\r\nfd 100\r\nrt 90\r\nnext\r\n");
+  Start({program});
+  EXPECT_EQ(Editor()->toPlainText(), U("repeat 4\nfd 100\nrt 90\nnext\n"));
+  EXPECT_EQ(form_->windowTitle(), U("Kurovel Ver1.60 Taverin"));
+  Type(U("cls\n"));
+  Trigger("K2");  // no dialog: a modal would block here
+  EXPECT_EQ(ReadAll(program), QByteArray("cls\r\nrepeat 4\r\nfd 100\r\nrt 90\r\nnext\r\n"));
+  EXPECT_FALSE(Editor()->document()->isModified());
+}
+
+TEST_F(MainWindowTest, UnreadableCommandLineProgramIsReportedAndStartUpGoesOn) {
+  const QString missing = Path("missing.kv");
+  ModalScript script({ModalScript::Press(QMessageBox::Ok)});
+  form_ = std::make_unique<TForm1>(QStringList{missing});  // reported before the window shows
+  ASSERT_EQ(script.seen.size(), 1u);
+  EXPECT_EQ(script.seen[0].text, U("ファイル ") + missing + U(" は開けません."));
+  EXPECT_TRUE(form_->CurrentFileName().isEmpty());
+  for (int k = 1; k <= 10; ++k) EXPECT_EQ(form_->GetSession().variables.Get(k), 10) << k;
+  EXPECT_EQ(Point({Turtle().X, Turtle().Y}), Point({200, 200}));  // not yet laid out
+  EXPECT_GT(InkAroundTurtle().first, 20);                         // the arrow was drawn there
+}
+
+TEST_F(MainWindowTest, OpenAsksFirstAndStartsWithTheCurrentName) {
+  Start();
+  const QString first = ProgramFile("first.kv", "fd 1");
+  const QString second = ProgramFile("second.kv", "fd 2");
+  {
+    ModalScript script({ModalScript::Choose(first)});
+    Button("Button2")->click();
+    EXPECT_EQ(script.seen.at(0).name_filters, QStringList({U("Original Files (*.kv)"), U("All Files (*)")}));
+    EXPECT_FALSE(script.seen[0].save);
+  }
+  EXPECT_EQ(form_->windowTitle(), U("Kurovel Ver1.60 Taverin ") + first);
+  Type(U("x"));
+  {
+    ModalScript script({ModalScript::Press(QMessageBox::Cancel)});
+    Trigger("K1");
+    EXPECT_EQ(script.seen.size(), 1u);
+    EXPECT_EQ(script.seen[0].caption, U("警告!"));
+    EXPECT_EQ(script.seen[0].buttons, Sorted({U("OK"), U("キャンセル")}));
+    EXPECT_TRUE(Editor()->document()->isModified());
+  }
+  ModalScript script({ModalScript::Press(QMessageBox::Ok), ModalScript::Choose(second)});
+  Trigger("K1");
+  ASSERT_EQ(script.seen.size(), 2u);
+  EXPECT_EQ(script.seen[1].initial_name, U("first.kv"));
+  EXPECT_EQ(Editor()->toPlainText(), U("fd 2"));
+  EXPECT_EQ(form_->CurrentFileName(), second);
+}
+
+TEST_F(MainWindowTest, SaveUnderANameAppendsTheExtensionAndIsRememberedAfterNew) {
+  Start();
+  Type(U("fd 100\nrt 90"));
+  {
+    ModalScript script({ModalScript::Cancel()});
+    Trigger("K2");  // no current name: the save dialog, cancelled
+    EXPECT_TRUE(script.seen.at(0).save);
+    EXPECT_TRUE(Editor()->document()->isModified());
+  }
+  {
+    ModalScript script({ModalScript::Choose(Path("drawing"))});
+    Button("Button3")->click();
+    EXPECT_EQ(script.seen.at(0).default_suffix, U("kv"));
+  }
+  EXPECT_EQ(ReadAll(Path("drawing.kv")), QByteArray("fd 100\r\nrt 90"));
+  EXPECT_EQ(form_->CurrentFileName(), Path("drawing.kv"));
+  EXPECT_FALSE(Editor()->document()->isModified());
+
+  Trigger("K7");
+  EXPECT_TRUE(Editor()->toPlainText().isEmpty());
+  EXPECT_EQ(form_->windowTitle(), U("Kurovel Ver1.60 Taverin"));
+  EXPECT_TRUE(form_->CurrentFileName().isEmpty());
+  ModalScript script({ModalScript::Cancel()});
+  Trigger("K3");
+  EXPECT_EQ(script.seen.at(0).initial_name, U("drawing.kv"));
+}
+
+TEST_F(MainWindowTest, CloseQuestionAnswers) {
+  struct Case {
+    const char* label;
+    std::vector<ModalScript::Step> steps;
+    bool closes;
+    bool written;
+  };
+  const Case cases[] = {
+      {"No closes unsaved", {ModalScript::Press(QMessageBox::No)}, true, false},
+      {"Cancel stays", {ModalScript::Press(QMessageBox::Cancel)}, false, false},
+      {"the close box counts as Cancel", {ModalScript::CloseBox()}, false, false},
+      // Yes with no current name, then the save dialog is cancelled: the program is kept.
+      {"Yes then cancelled dialog stays", {ModalScript::Press(QMessageBox::Yes), ModalScript::Cancel()}, false, false},
+      {"Yes then saved closes", {ModalScript::Press(QMessageBox::Yes), ModalScript::Choose(Path("kept.kv"))}, true,
+       true},
+  };
+  for (const Case& c : cases) {
+    QFile::remove(Path("kept.kv"));
+    Start();
+    Type(U("fd 1"));
+    ModalScript script(c.steps);
+    EXPECT_EQ(form_->close(), c.closes) << c.label;
+    EXPECT_EQ(form_->isVisible(), !c.closes) << c.label;
+    EXPECT_EQ(QFile::exists(Path("kept.kv")), c.written) << c.label;
+    EXPECT_EQ(script.seen.at(0).text, U("プログラムが変更されています。保存しますか？")) << c.label;
+    EXPECT_EQ(script.seen.at(0).buttons, Sorted({U("はい"), U("いいえ"), U("キャンセル")})) << c.label;
+  }
+}
+
+TEST_F(MainWindowTest, FailedWriteOnCloseKeepsTheWindowOpen) {
+  const QString program = ProgramFile("locked.kv", "fd 1");
+  QFile::setPermissions(program, QFileDevice::ReadOwner);
+  Start({program});
+  Type(U("rt 1\n"));
+  ModalScript script({ModalScript::Press(QMessageBox::Yes), ModalScript::Press(QMessageBox::Ok)});
+  EXPECT_FALSE(form_->close());
+  ASSERT_EQ(script.seen.size(), 2u);
+  EXPECT_EQ(script.seen[1].text, U("ファイル ") + program + U(" を作成できません."));
+  EXPECT_TRUE(form_->isVisible());
+  EXPECT_EQ(ReadAll(program), QByteArray("fd 1"));
+}
+
+TEST_F(MainWindowTest, PictureCommandsSaveTheDrawingAndLayTheBackground) {
+  Start();
+  EnterCommand(U("fd 40"));
+  {
+    ModalScript script({ModalScript::Choose(Path("work"))});
+    Trigger("N2");
+    EXPECT_EQ(script.seen.at(0).default_suffix, U("bmp"));
+    EXPECT_EQ(script.seen[0].name_filters.size(), 5);
+  }
+  const QImage saved(Path("work.bmp"));
+  ASSERT_FALSE(saved.isNull());
+  EXPECT_EQ(saved.size(), QSize(form_->Surface().Width() - 10, form_->Surface().Height()));
+  {
+    ModalScript script({ModalScript::Cancel()});
+    Trigger("N2");
+    EXPECT_EQ(script.seen.at(0).name_filters.size(), 2);  // the filter after the first save
+  }
+  EnterCommand(U("cls"));
+  ModalScript script({ModalScript::Choose(Path("work.bmp"))});
+  Trigger("N15");
+  EXPECT_EQ(form_->BackgroundFileName(), Path("work.bmp").toStdString());
+  EXPECT_EQ(script.seen.at(0).name_filters, QStringList{U("ビットマップ (*.bmp)")});
+  form_->resize(form_->size() + QSize(0, 10));  // every repaint lays it again
+  Settle();
+  const Point centre = SurfaceCenter(form_->Surface());
+  // The saved picture is 10 columns narrower and now 10 rows shorter: centred 5 right, 5 down.
+  EXPECT_EQ(form_->Surface().PixelAt(centre.x + 5, centre.y - 30), clBlue);
+  Trigger("K7");  // new program forgets it
+  EXPECT_TRUE(form_->BackgroundFileName().empty());
+}
+
+}  // namespace
+}  // namespace kurovel
+
+int main(int argc, char** argv) {
+  // No display, and no user folders touched.
+  QTemporaryDir home;
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  for (const char* variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR", "HOME"}) {
+    qputenv(variable, home.path().toUtf8());
+  }
+  QFile::setPermissions(home.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  QApplication app(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);  // each test closes its own window
+  kurovel::InstallJapaneseTranslations(app);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
