@@ -34,6 +34,16 @@ constexpr bool StartsWithIgnoringCase(std::string_view text, std::string_view lo
   return text.size() >= lower.size() && EqualsIgnoringCase(text.substr(0, lower.size()), lower);
 }
 
+// A word of up to seven bytes folded to lower case and packed with its length
+// into one integer, so that a word is compared with a table entry in one step.
+// Longer words get a key that no table entry has.
+constexpr std::uint64_t WordKey(std::string_view word) {
+  if (word.size() > 7) return ~std::uint64_t{0};
+  std::uint64_t key = word.size();
+  for (char c : word) key = key << 8 | static_cast<unsigned char>(FoldAscii(c));
+  return key;
+}
+
 // 0-based position of the first blank, npos when there is none. A plain loop:
 // the words are a few bytes long, shorter than a library search pays off for.
 constexpr std::size_t FindBlank(std::string_view text) {
@@ -56,7 +66,8 @@ void SetVariableK(Turtle&, VariableTable& variables, std::int32_t n) {
 }
 
 struct CommandWord {
-  std::string_view word;  // lower case
+  constexpr CommandWord(std::string_view word, CommandAction action) : key(WordKey(word)), run(action) {}
+  std::uint64_t key;
   CommandAction run;
 };
 
@@ -85,13 +96,16 @@ constexpr CommandWord kCommandWords[] = {
 };
 
 // Lines of one word that run as a command, compared ignoring ASCII case.
-constexpr std::string_view kSingleWords[] = {"cls", "pu", "pd", "sho", "rdi", "rp", "next"};
+constexpr std::uint64_t kSingleWords[] = {WordKey("cls"), WordKey("pu"),  WordKey("pd"),  WordKey("sho"),
+                                          WordKey("rdi"), WordKey("rp"), WordKey("next")};
 
 // The three-word commands: their first three bytes select the form (ignoring
 // case), the whole first word must then be exactly one of them.
 using ThreeWordAction = void (LineExecutor::*)(std::string_view, std::string_view);
 struct ThreeWord {
-  std::string_view word;
+  constexpr ThreeWord(std::string_view w, ThreeWordAction action) : word(w), key(WordKey(w)), run(action) {}
+  std::string_view word;  // compared exactly with the first word
+  std::uint64_t key;      // compared with the first three bytes, ignoring case
   ThreeWordAction run;
 };
 constexpr ThreeWord kThreeWords[] = {
@@ -150,17 +164,12 @@ void LineExecutor::ExecuteLine(std::string_view line) {
 
   std::size_t p = FindBlank(s);
   if (p == npos) {
-    for (std::string_view word : kSingleWords) {
-      if (EqualsIgnoringCase(s, word)) {
-        ExecuteCommand(s, {});
-        break;
-      }
-    }
+    if (std::ranges::find(kSingleWords, WordKey(s)) != std::end(kSingleWords)) ExecuteCommand(s, {});
     return;
   }
 
-  const auto selects = [s](const ThreeWord& form) { return StartsWithIgnoringCase(s, form.word); };
-  if (std::ranges::any_of(kThreeWords, selects)) {
+  const std::uint64_t head = WordKey(s.substr(0, 3));
+  if (std::ranges::find(kThreeWords, head, &ThreeWord::key) != std::end(kThreeWords)) {
     RunThreeWordLine(*this, variables_, s, p);
     return;
   }
@@ -180,22 +189,18 @@ void LineExecutor::ExecuteLine(std::string_view line) {
 void LineExecutor::ExecuteCommand(std::string_view command, std::string_view parameter) {
   ProcessPendingEvents();
   const int slot = VariableTable::SlotOf(parameter);
-  const std::int32_t n = slot != 0 ? variables_.Get(slot) : TextToInteger(parameter).value_or(0);
-  for (const CommandWord& entry : kCommandWords) {
-    if (EqualsIgnoringCase(command, entry.word)) {
-      entry.run(turtle_, variables_, n);
-      return;
-    }
-  }
+  const std::int32_t n = slot != 0 ? variables_.Get(slot) : TextToIntegerOr(parameter, 0);
+  const auto entry = std::ranges::find(kCommandWords, WordKey(command), &CommandWord::key);
+  if (entry != std::end(kCommandWords)) entry->run(turtle_, variables_, n);
 }
 
 void LineExecutor::IncreaseVariable(std::string_view name, std::string_view value_text) {
-  const std::int32_t a = TextToInteger(value_text).value_or(0);
+  const std::int32_t a = TextToIntegerOr(value_text, 0);
   if (const int slot = VariableTable::SlotOf(name)) variables_.SetVariable(slot, WrapAdd(variables_.Get(slot), a));
 }
 
 void LineExecutor::DecreaseVariable(std::string_view name, std::string_view value_text) {
-  const std::int32_t a = TextToInteger(value_text).value_or(0);
+  const std::int32_t a = TextToIntegerOr(value_text, 0);
   if (const int slot = VariableTable::SlotOf(name)) variables_.SetVariable(slot, WrapSub(variables_.Get(slot), a));
 }
 
@@ -221,8 +226,8 @@ void LineExecutor::DivideVariable(std::string_view name, std::string_view diviso
 }
 
 void LineExecutor::MoveToPosition(std::string_view x_text, std::string_view y_text) {
-  const std::int32_t y = TextToInteger(y_text).value_or(0);
-  const std::int32_t x = TextToInteger(x_text).value_or(0);
+  const std::int32_t y = TextToIntegerOr(y_text, 0);
+  const std::int32_t x = TextToIntegerOr(x_text, 0);
   turtle_.MoveToPosition(x, y);
 }
 

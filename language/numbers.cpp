@@ -103,17 +103,22 @@ std::int64_t DecimalMagnitude(std::string_view number) {
 }  // namespace
 
 std::optional<std::int32_t> TextToInteger(std::string_view text) {
+  text = SkipBlanks(text);
+  const std::size_t prefix = HexPrefixLength(text);
+  if (prefix > 0) return ParseHex(text.substr(prefix));
+  return ParseDecimal(text);
+}
+
+std::int32_t TextToIntegerOr(std::string_view text, std::int32_t fallback) {
   // Most parameters are a few plain digits: nine of them cannot leave the range.
+  // This path returns a plain integer, which the hot path of the executor needs.
   if (!text.empty() && text.size() <= 9) {
     std::int32_t value = 0;
     std::size_t i = 0;
     while (i < text.size() && IsDigit(text[i])) value = value * 10 + (text[i++] - '0');
     if (i == text.size()) return value;
   }
-  text = SkipBlanks(text);
-  const std::size_t prefix = HexPrefixLength(text);
-  if (prefix > 0) return ParseHex(text.substr(prefix));
-  return ParseDecimal(text);
+  return TextToInteger(text).value_or(fallback);
 }
 
 std::optional<double> TextToReal(std::string_view text) {

@@ -13,6 +13,8 @@ namespace kurovel {
 // FFFFFFFF, read as two's complement. Anything else (empty text, trailing
 // characters, out of range) is nullopt.
 std::optional<std::int32_t> TextToInteger(std::string_view text);
+// TextToInteger with the caller's fallback for a text that does not convert.
+std::int32_t TextToIntegerOr(std::string_view text, std::int32_t fallback);
 
 // Optional leading blanks, optional sign, digits with an optional "." and more
 // digits (at least one digit or the point), an optional exponent "E"/"e" with
