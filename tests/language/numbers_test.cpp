@@ -13,7 +13,7 @@ constexpr std::nullopt_t kFail = std::nullopt;
 
 TEST(TextToInteger, DecimalAndHexadecimalForms) {
   const std::pair<std::string, std::optional<std::int32_t>> cases[] = {
-      {"100", 100}, {"+30", 30}, {"-3", -3}, {" 12", 12}, {"   -12", -12}, {"2147483647", 2147483647},
+      {"100", 100}, {"0", 0}, {"999999999", 999999999}, {"+30", 30}, {"-3", -3}, {" 12", 12}, {"   -12", -12}, {"2147483647", 2147483647},
       {"-2147483648", std::numeric_limits<std::int32_t>::min()}, {"0000000000002147483647", 2147483647},
       {"2147483648", kFail}, {"-2147483649", kFail}, {"99999999999999999999", kFail},
       {"$10", 16}, {"x1f", 31}, {"X1F", 31}, {"0x10", 16}, {"0XfF", 255}, {" $10", 16}, {"$FFFFFFFF", -1},
@@ -22,7 +22,10 @@ TEST(TextToInteger, DecimalAndHexadecimalForms) {
       {"+", kFail}, {"-", kFail}, {"12 ", kFail}, {"1 2", kFail}, {"1.5", kFail}, {"\t12", kFail},
       {"\x82\x50", kFail},  // a full-width digit
   };
-  for (const auto& [text, expected] : cases) EXPECT_EQ(TextToInteger(text), expected) << "'" << text << "'";
+  for (const auto& [text, expected] : cases) {
+    EXPECT_EQ(TextToInteger(text), expected) << "'" << text << "'";
+    EXPECT_EQ(TextToIntegerOr(text, -7), expected.value_or(-7)) << "'" << text << "'";
+  }
 }
 
 TEST(TextToReal, AcceptsOnlyTheStrictForm) {
