@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
-
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -32,9 +31,7 @@ constexpr std::uint32_t kBiAlphaBitfields = 6;
 std::uint32_t ReadU16(std::string_view b, std::size_t at) {
   return static_cast<unsigned char>(b[at]) | (static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8);
 }
-std::uint32_t ReadU32(std::string_view b, std::size_t at) {
-  return ReadU16(b, at) | (ReadU16(b, at + 2) << 16);
-}
+std::uint32_t ReadU32(std::string_view b, std::size_t at) { return ReadU16(b, at) | (ReadU16(b, at + 2) << 16); }
 
 void PutU16(std::string& out, std::uint32_t v) {
   out.push_back(static_cast<char>(v & 0xff));
@@ -184,8 +181,8 @@ std::string EncodeBitmap(const Picture& picture) {
   PutU32(out, static_cast<std::uint32_t>(kInfoHeaderSize));
   PutU32(out, static_cast<std::uint32_t>(width));
   PutU32(out, static_cast<std::uint32_t>(height));  // positive: bottom row first
-  PutU16(out, 1);                                    // planes
-  PutU16(out, 24);                                   // bits per pixel
+  PutU16(out, 1);                                   // planes
+  PutU16(out, 24);                                  // bits per pixel
   PutU32(out, kBiRgb);
   PutU32(out, static_cast<std::uint32_t>(data_size));
   PutU32(out, kPixelsPerMetre);

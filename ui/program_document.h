@@ -4,7 +4,6 @@
 // editor's text and flag in and out around these calls.
 
 #include <QString>
-
 #include <string_view>
 
 #include "ui/program_file.h"

@@ -4,7 +4,6 @@
 
 #include <QHash>
 #include <QString>
-
 #include <cstdint>
 #include <string>
 #include <string_view>

@@ -1,36 +1,39 @@
 #pragma once
-// Helpers shared by the file and picture tests: a scratch folder and whole-file I/O.
+// Whole-file I/O and a scratch folder for the file and picture tests.
 
 #include <QFile>
-#include <QString>
 #include <QTemporaryDir>
-
 #include <string>
+
+#include "language/errors.h"
 
 namespace kurovel::test {
 
 inline std::string ReadBytes(const QString& path) {
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return "<missing>";
-  const QByteArray bytes = file.readAll();
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "<missing>";
 }
 
 inline void WriteBytes(const QString& path, const std::string& bytes) {
   QFile file(path);
-  if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
-  }
+  if (file.open(QIODevice::WriteOnly)) file.write(bytes.data(), static_cast<qint64>(bytes.size()));
 }
 
-// A scratch folder removed with the test.
-class ScratchFolder {
- public:
-  QString Path(const QString& name) const { return dir_.filePath(name); }
-  std::string PathUtf8(const QString& name) const { return Path(name).toStdString(); }
+// The message of the KurovelError that f throws.
+template <typename F>
+std::string ErrorOf(F&& f) {
+  try {
+    f();
+  } catch (const KurovelError& error) {
+    return error.what();
+  }
+  return "<no error>";
+}
 
- private:
-  QTemporaryDir dir_;
+struct ScratchFolder {
+  QString Path(const QString& name) const { return dir.filePath(name); }
+  std::string PathUtf8(const QString& name) const { return Path(name).toStdString(); }
+  QTemporaryDir dir;
 };
 
 }  // namespace kurovel::test
