@@ -95,9 +95,12 @@ ParsedArguments ParseRunArguments(std::span<const std::string_view> arguments) {
     if (!seen.insert(row->name).second) return Fail("option " + std::string(row->name) + " given twice");
     std::string_view value;
     if (row->takes_value) {
-      if (i + 1 >= arguments.size()) return Fail("option " + std::string(row->name) + " needs a value");
+      // An empty value or another option in its place ("--bmp --state x") is a
+      // missing value; a file whose name begins with "--" can be given as "./--name".
+      if (i + 1 >= arguments.size() || arguments[i + 1].empty() || arguments[i + 1].starts_with("--")) {
+        return Fail("option " + std::string(row->name) + " needs a value");
+      }
       value = arguments[++i];
-      if (value.empty()) return Fail("option " + std::string(row->name) + " needs a non-empty value");
     }
     if (std::string error = row->apply(options, value); !error.empty()) return Fail(std::move(error));
   }
