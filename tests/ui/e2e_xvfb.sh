@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# End to end under a real X server: starts the desktop program with a program
+# file, types a Japanese line into the command box, presses Enter, tabs to the Run
+# button and presses it, then checks the drawing area's pixels on a screenshot.
+# Usage: e2e_xvfb.sh KUROVEL_BINARY. Exit 77 (skipped) only when Xvfb is missing.
+set -euo pipefail
+kurovel=$1
+
+command -v Xvfb >/dev/null || { echo "Xvfb is not installed: skipped"; exit 77; }
+for tool in xdotool import convert; do
+  command -v "$tool" >/dev/null || { echo "$tool is missing" >&2; exit 1; }
+done
+
+work=$(mktemp -d)
+xvfb_pid=""
+kurovel_pid=""
+cleanup() {
+  [ -n "$kurovel_pid" ] && kill "$kurovel_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Xvfb picks a free display number and writes it to fd 3.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")"
+
+# The program turns right and draws 50 pixels: it runs after the typed line.
+printf 'rt 90\r\nfd 50\r\n' >"$work/turn.kv"
+mkdir -p "$work/xdg"
+XDG_CONFIG_HOME="$work/xdg" XDG_CACHE_HOME="$work/xdg" XDG_DATA_HOME="$work/xdg" XDG_RUNTIME_DIR="$work/xdg" \
+  QT_QPA_PLATFORM=xcb "$kurovel" "$work/turn.kv" >"$work/kurovel.log" 2>&1 &
+kurovel_pid=$!
+
+window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Kurovel Ver1\.60 Taverin$' | head -n1)
+[ -n "$window" ] || { echo "no main window" >&2; cat "$work/kurovel.log" >&2; exit 1; }
+xdotool windowfocus --sync "$window"
+sleep 0.5
+# The command box has the focus at start.
+xdotool type --delay 40 'まえに　１００'
+xdotool key Return
+# Edit1 -> Memo1 -> Button1 -> Button6 (Run); Space presses it.
+xdotool key Tab Tab Tab space
+sleep 1
+
+eval "$(xdotool getwindowgeometry --shell "$window")"
+import -window root "$work/shot.png"
+# Pure blue (the pen after start) appears only where the turtle drew.
+convert "$work/shot.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage txt:- |
+  awk -F'[,: ]+' '/#0000FF/ { total++; column[$1]++; row[$2]++ }
+    END {
+      for (x in column) if (column[x] > tallest) tallest = column[x]
+      for (y in row) if (row[y] > widest) widest = row[y]
+      printf "blue pixels %d, longest column %d, longest row %d\n", total, tallest, widest
+      # fd 100 upwards: 100 pixels (the end pixel is not drawn); rt 90, fd 50 from
+      # there: 50 pixels in one row, the first of them in the same column.
+      exit !(tallest == 101 && widest == 50 && total == 150)
+    }' || { echo "unexpected drawing" >&2; cp "$work/shot.png" /tmp/kurovel-e2e-failure.png 2>/dev/null || true; exit 1; }
+
+kill -0 "$kurovel_pid" || { echo "kurovel ended early" >&2; exit 1; }
+echo "e2e passed"
