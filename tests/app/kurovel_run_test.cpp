@@ -210,7 +210,7 @@ TEST_F(KurovelRunTest, UnreadableProgramAndUnwritableOutputs) {
   }
   // One output that cannot be written keeps the other from being written too.
   for (const Args& arguments : {Args{"--bmp", Path("missing/out.bmp"), "--state", Path("old.json")},
-                                Args{"--state", Path("old.json"), "--bmp", Path("folder")}}) {
+                                Args{"--bmp", Path("new.bmp"), "--state", Path("folder")}}) {
     const Outcome outcome = Run(arguments, "fd 10\n");
     EXPECT_EQ(outcome.status, 73) << arguments[1];
     EXPECT_NE(outcome.err.find("を作成できません"), std::string::npos);
