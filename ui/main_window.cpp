@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QMoveEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QGuiApplication>
@@ -318,6 +319,7 @@ void TForm1::FormPaint() {
 
 void TForm1::FormResize() {
   const QRect outer = frameGeometry();
+  laid_out_for_ = outer.size();
   const FormLayout layout = ComputeFormLayout(outer.width(), outer.height());
   const int client_width = central_->width();
   const int client_height = central_->height();
@@ -476,6 +478,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 void TForm1::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   FormResize();
+}
+
+void TForm1::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  // The window manager adds its frame after the first layout; the rules count it.
+  if (frameGeometry().size() != laid_out_for_) FormResize();
 }
 
 void TForm1::showEvent(QShowEvent* event) {

@@ -74,6 +74,7 @@ class TForm1 : public QMainWindow {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -124,6 +125,7 @@ class TForm1 : public QMainWindow {
   bool close_granted_ = false;  // the close question said yes during a handler
   bool paint_scheduled_ = false;
   bool shown_once_ = false;
+  QSize laid_out_for_;  // the outer size the layout was last computed from
   QElapsedTimer refresh_clock_;
 
   // Controls; owned by the window through Qt's parent tree.
