@@ -34,7 +34,15 @@ std::vector<std::string_view> SplitLines(std::string_view bytes) {
   return lines;
 }
 
-QString LineText(std::string_view line_bytes) { return QString::fromStdString(Cp932ToUtf8(line_bytes)); }
+// The editor text of one line. A line holds no break: a CR or LF inside it is the
+// second byte of an undecodable pair, which the converter would pass through and
+// so split the editor's line; it is shown as undecodable, like its lead byte.
+QString LineText(std::string_view line_bytes) {
+  QString text = QString::fromStdString(Cp932ToUtf8(line_bytes));
+  text.replace(QLatin1Char('\r'), QChar::ReplacementCharacter);
+  text.replace(QLatin1Char('\n'), QChar::ReplacementCharacter);
+  return text;
+}
 
 // The message for the first character CP932 cannot hold: its line (from 1), the
 // character itself and its code point, as it may be invisible (a joiner, a
@@ -73,15 +81,15 @@ QString SourceLines::Text() const {
 }
 
 QString ProgramTextFromBytes(std::string_view bytes) {
-  std::string utf8;
-  utf8.reserve(bytes.size() * 3 / 2);
+  QString text;
+  text.reserve(static_cast<qsizetype>(bytes.size()));
   bool first = true;
   for (std::string_view line : SplitLines(bytes)) {
-    if (!first) utf8 += '\n';
+    if (!first) text += QLatin1Char('\n');
     first = false;
-    utf8 += Cp932ToUtf8(line);
+    text += LineText(line);
   }
-  return QString::fromStdString(utf8);
+  return text;
 }
 
 std::string ProgramBytesFromText(const QString& text, const SourceLines& source) {
