@@ -1,0 +1,67 @@
+// Pictures: any bytes as a background bitmap laid on the drawing surface, and the
+// surface saved again. Only the bitmap error may come out of the decoder, a
+// decoded picture has pixels, and the saved surface decodes back to exactly its
+// pixels.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "engine/picture.h"
+#include "engine/raster_surface.h"
+#include "language/errors.h"
+#include "ui/bitmap_file.h"
+#include "ui/pictures.h"
+
+namespace {
+
+// Pictures up to the side limit are valid, and a few bytes of run-length data can
+// claim one of 16384 x 16384; gigabyte pictures only slow the search, so headers
+// claiming more than this many pixels are skipped.
+constexpr std::int64_t kMaxFuzzedPixels = std::int64_t{1} << 22;
+
+std::uint32_t U16(std::string_view b, std::size_t at) {
+  return static_cast<unsigned char>(b[at]) | static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8;
+}
+
+std::int64_t ClaimedPixels(std::string_view b) {
+  if (b.size() < 26) return 0;
+  if (U16(b, 14) == 12 && U16(b, 16) == 0) return std::int64_t{U16(b, 18)} * U16(b, 20);
+  const auto width = static_cast<std::int32_t>(U16(b, 18) | U16(b, 20) << 16);
+  const auto height = static_cast<std::int32_t>(U16(b, 22) | U16(b, 24) << 16);
+  return std::llabs(std::int64_t{width}) * std::llabs(std::int64_t{height});
+}
+
+bool SamePixels(const kurovel::Picture& a, const kurovel::Picture& b) {
+  return a.Width() == b.Width() && a.Height() == b.Height() && a.Pixels() == b.Pixels();
+}
+
+// Lays the picture on a surface of the given size, saves the whole surface and
+// reads the saved bytes back.
+void LayAndSave(const kurovel::Picture& picture, std::int32_t width, std::int32_t height) {
+  kurovel::RasterSurface surface(width, height);
+  kurovel::LayBackgroundPicture(surface, picture);
+  kurovel::Picture drawing(width, height);
+  surface.CopyPictureOut(drawing, width, height);
+  if (!SamePixels(kurovel::DecodeBitmap(kurovel::EncodeBitmap(drawing)), drawing)) __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  if (ClaimedPixels(bytes) > kMaxFuzzedPixels) return 0;
+  kurovel::Picture picture;
+  try {
+    picture = kurovel::DecodeBitmap(bytes);
+  } catch (const kurovel::KurovelError&) {
+    return 0;  // "no valid bitmap"
+  }
+  if (picture.Width() < 1 || picture.Height() < 1) __builtin_trap();
+  // An even and an odd surface, so both roundings of the centring are taken.
+  LayAndSave(picture, 64, 48);
+  LayAndSave(picture, 17, 9);
+  return 0;
+}

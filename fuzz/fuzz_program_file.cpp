@@ -1,0 +1,66 @@
+// Program files: any bytes read into the editor's text and written back.
+//
+// Checked on every input:
+// - the editor text is the same whether the lines are kept for saving or not;
+// - a file of valid CP932 characters without NUL whose every line break is CR LF
+//   is written back byte for byte when the editor saves it unchanged;
+// - a text that can be saved without its file's lines reads back as that text.
+// Any bytes are also taken as an editor text in UTF-8 and saved: either the save
+// refuses a character with KurovelError or the text reads back unchanged.
+
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "language/cp932.h"
+#include "language/errors.h"
+#include "ui/program_file.h"
+
+namespace {
+
+// No NUL, every character decodable, and every CR followed by LF and every LF
+// preceded by CR (breaks are looked for between characters, as the reader does).
+bool IsValidCrLfFile(std::string_view bytes) {
+  if (bytes.find('\0') != std::string_view::npos) return false;
+  if (kurovel::Cp932ToUtf8(bytes).find("\xEF\xBF\xBD") != std::string::npos) return false;
+  for (std::size_t pos = 0; pos < bytes.size(); pos += kurovel::CharLength(bytes, pos)) {
+    const char c = bytes[pos];
+    if (c == '\r' && (pos + 1 >= bytes.size() || bytes[pos + 1] != '\n')) return false;
+    if (c == '\n' && (pos == 0 || bytes[pos - 1] != '\r')) return false;
+    if (c == '\r') ++pos;  // the LF of the pair
+  }
+  return true;
+}
+
+// Saves text without a source file; when the save succeeds the bytes must read
+// back as the same text.
+void CheckTextRoundTrip(const QString& text) {
+  std::string saved;
+  try {
+    saved = kurovel::ProgramBytesFromText(text);
+  } catch (const kurovel::KurovelError&) {
+    return;  // a character CP932 cannot hold: nothing is written
+  }
+  if (kurovel::ProgramTextFromBytes(saved) != text) __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+
+  const kurovel::SourceLines source(bytes);
+  const QString text = source.Text();
+  if (kurovel::ProgramTextFromBytes(bytes) != text) __builtin_trap();
+
+  const std::string saved = kurovel::ProgramBytesFromText(text, source);
+  if (IsValidCrLfFile(bytes) && saved != bytes) __builtin_trap();
+  CheckTextRoundTrip(text);
+
+  // The editor never holds CR or NUL: its line breaks are "\n" and a file is cut at NUL.
+  const QString typed = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  if (!typed.contains(QChar(u'\r')) && !typed.contains(QChar(u'\0'))) CheckTextRoundTrip(typed);
+  return 0;
+}
