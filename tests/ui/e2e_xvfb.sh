@@ -38,27 +38,47 @@ kurovel_pid=$!
 window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Kurovel Ver1\.60 Taverin$' | head -n1)
 [ -n "$window" ] || { echo "no main window" >&2; cat "$work/kurovel.log" >&2; exit 1; }
 xdotool windowfocus --sync "$window"
-sleep 0.5
+
+# Counts the pure red (arrow) and pure blue (pen) pixels of the window and the
+# longest blue column and row: "red total tallest widest".
+measure() {
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  import -window root "$work/shot.png"
+  convert "$work/shot.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage txt:- |
+    awk -F'[,: ]+' '/#FF0000/ { red++ } /#0000FF/ { total++; column[$1]++; row[$2]++ }
+      END {
+        for (x in column) if (column[x] > tallest) tallest = column[x]
+        for (y in row) if (row[y] > widest) widest = row[y]
+        printf "%d %d %d %d\n", red, total, tallest, widest
+      }'
+}
+# Polls until the condition on (red total tallest widest) holds; a loaded machine
+# may take a while to paint, type and run.
+wait_for() {  # description, awk condition
+  local result
+  for _ in $(seq 60); do
+    result=$(measure)
+    if echo "$result" | awk "{ exit !($2) }"; then return 0; fi
+    sleep 0.5
+  done
+  echo "$1: red, blue, longest column, longest row = $result" >&2
+  cp "$work/shot.png" /tmp/kurovel-e2e-failure.png 2>/dev/null || true
+  exit 1
+}
+
+# The first repaint wipes the area and draws the arrow; typing before it would
+# have its line wiped.
+wait_for "no arrow after start" '$1 > 0 && $2 == 0'
 # The command box has the focus at start.
 xdotool type --delay 40 'まえに　１００'
 xdotool key Return
+# fd 100 upwards: 100 pixels (the end pixel is not drawn).
+wait_for "the typed line did not draw" '$2 == 100 && $3 == 100'
 # Edit1 -> Memo1 -> Button1 -> Button6 (Run); Space presses it.
 xdotool key Tab Tab Tab space
-sleep 1
-
-eval "$(xdotool getwindowgeometry --shell "$window")"
-import -window root "$work/shot.png"
-# Pure blue (the pen after start) appears only where the turtle drew.
-convert "$work/shot.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage txt:- |
-  awk -F'[,: ]+' '/#0000FF/ { total++; column[$1]++; row[$2]++ }
-    END {
-      for (x in column) if (column[x] > tallest) tallest = column[x]
-      for (y in row) if (row[y] > widest) widest = row[y]
-      printf "blue pixels %d, longest column %d, longest row %d\n", total, tallest, widest
-      # fd 100 upwards: 100 pixels (the end pixel is not drawn); rt 90, fd 50 from
-      # there: 50 pixels in one row, the first of them in the same column.
-      exit !(tallest == 101 && widest == 50 && total == 150)
-    }' || { echo "unexpected drawing" >&2; cp "$work/shot.png" /tmp/kurovel-e2e-failure.png 2>/dev/null || true; exit 1; }
+# rt 90, fd 50 from there: 50 pixels in one row, the first in the same column.
+wait_for "unexpected drawing after Run" '$2 == 150 && $3 == 101 && $4 == 50'
+echo "blue pixels 150, longest column 101, longest row 50"
 
 kill -0 "$kurovel_pid" || { echo "kurovel ended early" >&2; exit 1; }
 echo "e2e passed"
