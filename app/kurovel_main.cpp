@@ -8,6 +8,9 @@
 
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
+#ifdef KUROVEL_BENCH_HOOKS
+#include "bench/peers/bench_hooks.h"
+#endif
 
 namespace {
 
@@ -47,5 +50,8 @@ int main(int argc, char** argv) {
   arguments.removeFirst();  // the program's own name
   kurovel::TForm1 form(arguments);
   form.show();
+#ifdef KUROVEL_BENCH_HOOKS
+  kurovel::InstallBenchHooks(form);
+#endif
   return QApplication::exec();
 }
