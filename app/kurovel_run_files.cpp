@@ -6,6 +6,8 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <string_view>
 
 namespace kurovel {
@@ -70,6 +72,27 @@ mode_t NewFileMode() {
   return 0666 & ~mask;
 }
 
+// A device, pipe or socket (such as /dev/stdout) is written to directly: renaming
+// a file over its name would replace the device node instead of writing to it.
+bool IsSpecialFile(const std::string& path) {
+  struct stat target{};
+  return ::stat(path.c_str(), &target) == 0 && !S_ISREG(target.st_mode) && !S_ISDIR(target.st_mode);
+}
+
+// The file a write to `path` lands in, symbolic links resolved, so that a link
+// stays a link and its target receives the new contents.
+std::string ResolvedTarget(const std::string& path) {
+  const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
+  return real ? std::string(real.get()) : path;  // a file yet to be created
+}
+
+bool WriteDirectly(const std::string& path, const std::string& bytes) {
+  FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
+  if (fd.Get() < 0) return false;
+  const bool ok = WriteAll(fd.Get(), bytes);
+  return fd.Close() && ok;
+}
+
 // A complete copy of `bytes` in a new file next to `path`; its name, or nullopt.
 std::optional<std::string> WriteTemporary(const std::string& path, const std::string& bytes) {
   struct stat target{};
@@ -102,23 +125,41 @@ std::optional<std::string> ReadProgramBytes(const std::string& path) {
 }
 
 std::optional<std::string> WriteOutputFiles(const std::vector<OutputFile>& files) {
-  std::vector<std::string> temporaries;
-  const auto discard = [&temporaries] {
-    for (const std::string& name : temporaries) ::unlink(name.c_str());
+  // Regular files are first written completely beside their targets, then renamed
+  // over them; special files are written once every regular file has been put in place.
+  struct Pending {
+    const OutputFile* file;
+    std::string target;
+    std::string temporary;  // empty for a special file
+  };
+  std::vector<Pending> pending;
+  const auto discard = [&pending](std::size_t from) {
+    for (std::size_t j = from; j < pending.size(); ++j) {
+      if (!pending[j].temporary.empty()) ::unlink(pending[j].temporary.c_str());
+    }
   };
   for (const OutputFile& file : files) {
-    std::optional<std::string> name = WriteTemporary(file.path, file.bytes);
+    if (IsSpecialFile(file.path)) {
+      pending.push_back({&file, file.path, {}});
+      continue;
+    }
+    const std::string target = ResolvedTarget(file.path);
+    std::optional<std::string> name = WriteTemporary(target, file.bytes);
     if (!name) {
-      discard();
+      discard(0);
       return file.path;
     }
-    temporaries.push_back(std::move(*name));
+    pending.push_back({&file, target, std::move(*name)});
   }
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    if (std::rename(temporaries[i].c_str(), files[i].path.c_str()) != 0) {
-      for (std::size_t j = i; j < temporaries.size(); ++j) ::unlink(temporaries[j].c_str());
-      return files[i].path;
+  for (std::size_t i = 0; i < pending.size(); ++i) {
+    if (pending[i].temporary.empty()) continue;
+    if (std::rename(pending[i].temporary.c_str(), pending[i].target.c_str()) != 0) {
+      discard(i);
+      return pending[i].file->path;
     }
+  }
+  for (const Pending& p : pending) {
+    if (p.temporary.empty() && !WriteDirectly(p.target, p.file->bytes)) return p.file->path;
   }
   return std::nullopt;
 }

@@ -1,11 +1,19 @@
 // The surface size argument and the line splitting of kurovel-run.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/kurovel_run_files.h"
 #include "app/kurovel_run_lines.h"
 #include "app/kurovel_run_options.h"
 
@@ -58,6 +66,33 @@ TEST(SplitProgramLines, CutsEachLineTo4096Bytes) {
   // The last line's double-byte character straddles the limit and is cut in half.
   const std::vector<std::string> expected = {full, full, short_by_one + "\x82"};
   EXPECT_EQ(SplitProgramLines(full + "bc\r\n" + full + "\n" + short_by_one + "\x82\xa0"), expected);
+}
+
+// Outputs named through a link or naming a pipe (such as /dev/stdout) receive the
+// bytes; renaming over them would replace the link or the pipe with a plain file.
+TEST(WriteOutputFiles, WritesThroughLinksAndIntoPipes) {
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::temp_directory_path() / ("kurovel-out-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  const fs::path target = folder / "target.json", link = folder / "link.json", pipe = folder / "pipe";
+  std::ofstream(target) << "old";
+  fs::create_symlink(target, link);
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+
+  EXPECT_EQ(WriteOutputFiles({{link.string(), "{}"}, {pipe.string(), "piped"}}), std::nullopt);
+
+  EXPECT_TRUE(fs::is_symlink(link));
+  std::stringstream written;
+  written << std::ifstream(target).rdbuf();
+  EXPECT_EQ(written.str(), "{}");
+  EXPECT_TRUE(fs::is_fifo(pipe));
+  char buffer[16] = {};
+  EXPECT_EQ(::read(reader, buffer, sizeof buffer), 5);
+  EXPECT_EQ(std::string(buffer), "piped");
+  ::close(reader);
+  fs::remove_all(folder);
 }
 
 }  // namespace
