@@ -12,3 +12,26 @@ mkdir -p "$out"
 # The screen grab needs a real X server, not the offscreen platform the tests use.
 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x800x24" "$binary" --screenshots "$out"
 ls "$out"/*.png
+
+# The main window itself with the pop-up menu open over the editor.
+kurovel="$build/app/kurovel"
+if [[ -x "$kurovel" ]]; then
+  shot=$(mktemp)
+  trap 'rm -f "$shot"' EXIT
+  cat >"$shot" <<'SHOT'
+set -euo pipefail
+QT_QPA_PLATFORM=xcb "$1" &
+pid=$!
+window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Kurovel Ver1\.60 Taverin$' | head -n1)
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$window")"
+# The editor starts 80 pixels below the panel's top and the panel 250 pixels from
+# the right edge; the menu bar lies above both.
+xdotool mousemove $((X + WIDTH - 250 + 60)) $((Y + HEIGHT - 446 + 140)) click 3
+sleep 1
+import -window root "$2"
+kill "$pid"
+SHOT
+  xvfb-run -a -s "-screen 0 1280x800x24" bash "$shot" "$kurovel" "$out/main-window-menu.png"
+  echo "$out/main-window-menu.png"
+fi
