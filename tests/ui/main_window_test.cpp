@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -21,6 +20,7 @@
 #include "engine/arrow.h"
 #include "engine/color.h"
 #include "modal_script.h"
+#include "tests/ui/files_test_support.h"
 #include "ui/dialogs.h"
 #include "ui/help_window.h"
 #include "ui/main_window.h"
@@ -34,17 +34,6 @@ QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 QStringList Sorted(QStringList texts) {
   texts.sort();
   return texts;
-}
-
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(bytes);
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -93,8 +82,8 @@ class MainWindowTest : public ::testing::Test {
     QApplication::sendEvent(form_.get(), &drop);
   }
   QString Path(const char* name) const { return dir_.filePath(QString::fromUtf8(name)); }
-  QString ProgramFile(const char* name, const QByteArray& bytes) const {
-    WriteAll(Path(name), bytes);
+  QString ProgramFile(const char* name, const std::string& bytes) const {
+    test::WriteBytes(Path(name), bytes);
     return Path(name);
   }
   const TurtleState& Turtle() const { return form_->GetSession().turtle.State(); }
@@ -130,7 +119,6 @@ TEST_F(MainWindowTest, StartsWithTheDocumentedState) {
   const auto [inside, outside] = InkAroundTurtle();
   EXPECT_GT(inside, 20);  // the arrow, and nothing else
   EXPECT_EQ(outside, 0);
-  for (int k = 1; k <= 10; ++k) EXPECT_EQ(form_->GetSession().variables.Get(k), 10) << k;
 
   // Focus starts in the command box; Tab follows the panel's order, out of the
   // editor too, and skips the disabled Stop button.
@@ -290,7 +278,7 @@ TEST_F(MainWindowTest, CommandLineProgramIsLoadedAndSavedBackWithoutADialog) {
   EXPECT_EQ(form_->windowTitle(), U("Kurovel Ver1.60 Taverin"));
   Type(U("cls\n"));
   Trigger("K2");  // no dialog: a modal would block here
-  EXPECT_EQ(ReadAll(program), QByteArray("cls\r\nrepeat 4\r\nfd 100\r\nrt 90\r\nnext\r\n"));
+  EXPECT_EQ(test::ReadBytes(program), "cls\r\nrepeat 4\r\nfd 100\r\nrt 90\r\nnext\r\n");
   EXPECT_FALSE(Editor()->document()->isModified());
 }
 
@@ -348,7 +336,7 @@ TEST_F(MainWindowTest, SaveUnderANameAppendsTheExtensionAndIsRememberedAfterNew)
     Button("Button3")->click();
     EXPECT_EQ(script.seen.at(0).default_suffix, U("kv"));
   }
-  EXPECT_EQ(ReadAll(Path("drawing.kv")), QByteArray("fd 100\r\nrt 90"));
+  EXPECT_EQ(test::ReadBytes(Path("drawing.kv")), "fd 100\r\nrt 90");
   EXPECT_EQ(form_->CurrentFileName(), Path("drawing.kv"));
   EXPECT_FALSE(Editor()->document()->isModified());
 
@@ -400,7 +388,7 @@ TEST_F(MainWindowTest, FailedWriteOnCloseKeepsTheWindowOpen) {
   ASSERT_EQ(script.seen.size(), 2u);
   EXPECT_EQ(script.seen[1].text, U("ファイル ") + program + U(" を作成できません."));
   EXPECT_TRUE(form_->isVisible());
-  EXPECT_EQ(ReadAll(program), QByteArray("fd 1"));
+  EXPECT_EQ(test::ReadBytes(program), "fd 1");
 }
 
 TEST_F(MainWindowTest, PictureCommandsSaveTheDrawingAndLayTheBackground) {

@@ -6,16 +6,11 @@
 #include <gtest/gtest.h>
 
 #include "engine/raster_surface.h"
-#include "language/errors.h"
 #include "tests/ui/files_test_support.h"
 #include "ui/bitmap_file.h"
 
-namespace kurovel {
+namespace kurovel::test {
 namespace {
-
-using test::ErrorOf;
-using test::ReadBytes;
-using test::ScratchFolder;
 
 constexpr ColorValue kGreen = MakeColor(0, 160, 0);
 
@@ -102,7 +97,7 @@ TEST(Pictures, ArrowStaysWholeAroundALaidPicture) {
 
 TEST(Pictures, UnreadableBackgroundIsReportedOnceAndLeavesTheDrawingAsItWas) {
   ScratchFolder folder;
-  test::WriteBytes(folder.Path("bad.bmp"), "BM not really");
+  WriteBytes(folder.Path("bad.bmp"), "BM not really");
   const std::string gone = folder.PathUtf8("gone.bmp");
   const std::pair<std::string, std::string> cases[] = {{gone, "ファイル " + gone + " は開けません"},
                                                        {folder.PathUtf8("bad.bmp"), "ビットマップイメージが不正です"}};
@@ -146,4 +141,4 @@ TEST(Pictures, SavedDrawingLeavesOutTheRightmostTenColumns) {
 }
 
 }  // namespace
-}  // namespace kurovel
+}  // namespace kurovel::test

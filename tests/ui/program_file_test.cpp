@@ -6,17 +6,11 @@
 #include <gtest/gtest.h>
 
 #include "language/cp932.h"
-#include "language/errors.h"
 #include "tests/ui/files_test_support.h"
 #include "ui/program_document.h"
 
-namespace kurovel {
+namespace kurovel::test {
 namespace {
-
-using test::ErrorOf;
-using test::ReadBytes;
-using test::ScratchFolder;
-using test::WriteBytes;
 
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
@@ -169,4 +163,4 @@ TEST(ProgramDocument, CaptionFileNameAndFlagFollowOnlySuccessfulOperations) {
 }
 
 }  // namespace
-}  // namespace kurovel
+}  // namespace kurovel::test
