@@ -271,15 +271,25 @@ TEST_F(MainWindowTest, DropLoadsOneProgramFileAndAsksBeforeDiscardingChanges) {
   EXPECT_EQ(form_->CurrentFileName(), other);
 }
 
-TEST_F(MainWindowTest, CommandLineProgramIsLoadedAndSavedBackWithoutADialog) {
+TEST_F(MainWindowTest, CommandLineProgramIsSavedBackWithoutADialogAndAFailedWriteOnCloseKeepsTheWindow) {
   const QString program = ProgramFile("square.kv", "repeat 4\r\nfd 100\r\nrt 90\r\nnext\r\n");
   Start({program});
   EXPECT_EQ(Editor()->toPlainText(), U("repeat 4\nfd 100\nrt 90\nnext\n"));
   EXPECT_EQ(form_->windowTitle(), U("Kurovel Ver1.60 Taverin"));
   Type(U("cls\n"));
   Trigger("K2");  // no dialog: a modal would block here
-  EXPECT_EQ(test::ReadBytes(program), "cls\r\nrepeat 4\r\nfd 100\r\nrt 90\r\nnext\r\n");
+  const std::string saved = "cls\r\nrepeat 4\r\nfd 100\r\nrt 90\r\nnext\r\n";
+  EXPECT_EQ(test::ReadBytes(program), saved);
   EXPECT_FALSE(Editor()->document()->isModified());
+
+  QFile::setPermissions(program, QFileDevice::ReadOwner);
+  Type(U("rt 1\n"));
+  ModalScript script({ModalScript::Press(QMessageBox::Yes), ModalScript::Press(QMessageBox::Ok)});
+  EXPECT_FALSE(form_->close());
+  ASSERT_EQ(script.seen.size(), 2u);
+  EXPECT_EQ(script.seen[1].text, U("ファイル ") + program + U(" を作成できません."));
+  EXPECT_TRUE(form_->isVisible());
+  EXPECT_EQ(test::ReadBytes(program), saved);
 }
 
 TEST_F(MainWindowTest, UnreadableCommandLineProgramIsReportedAndStartUpGoesOn) {
@@ -376,19 +386,6 @@ TEST_F(MainWindowTest, CloseQuestionAnswers) {
     EXPECT_EQ(script.seen.at(0).text, U("プログラムが変更されています。保存しますか？")) << c.label;
     EXPECT_EQ(script.seen.at(0).buttons, Sorted({U("はい"), U("いいえ"), U("キャンセル")})) << c.label;
   }
-}
-
-TEST_F(MainWindowTest, FailedWriteOnCloseKeepsTheWindowOpen) {
-  const QString program = ProgramFile("locked.kv", "fd 1");
-  QFile::setPermissions(program, QFileDevice::ReadOwner);
-  Start({program});
-  Type(U("rt 1\n"));
-  ModalScript script({ModalScript::Press(QMessageBox::Yes), ModalScript::Press(QMessageBox::Ok)});
-  EXPECT_FALSE(form_->close());
-  ASSERT_EQ(script.seen.size(), 2u);
-  EXPECT_EQ(script.seen[1].text, U("ファイル ") + program + U(" を作成できません."));
-  EXPECT_TRUE(form_->isVisible());
-  EXPECT_EQ(test::ReadBytes(program), "fd 1");
 }
 
 TEST_F(MainWindowTest, PictureCommandsSaveTheDrawingAndLayTheBackground) {
