@@ -58,13 +58,15 @@ build_kurovel() {
   cmake --build "$build" --target kurovel kurovel-run >&2
 }
 
-work=$(mktemp -d)
+# The desktop program's drawing area at its start size: the headless runner's
+# screenshots use it too, so the pictures compare one to one.
+desktop_area_size=568x446
+
 xvfb_pid=""
 cleanup() {
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   rm -rf "$work"
 }
-trap cleanup EXIT
 
 start_xvfb() {
   # Xvfb picks a free display number and writes it to fd 3.
@@ -102,7 +104,7 @@ launch_holding() {  # system, workload, done file
   local system=$1 workload=$2 done_file=$3
   case "$system" in
     kurovel-run)
-      "$build/app/kurovel-run" --bmp "$done_file.bmp" "$here/workloads/$workload.kv" && : >"$done_file" ;;
+      "$build/app/kurovel-run" --size "$desktop_area_size" --bmp "$done_file.bmp" "$here/workloads/$workload.kv" && : >"$done_file" ;;
     kurovel)
       KUROVEL_BENCH_RUN=hold "$build/app/kurovel" "$here/workloads/$workload.kv" |
         while read -r line; do [ "$line" != done ] || : >"$done_file"; done ;;
@@ -176,12 +178,13 @@ net() {  # system, workload
   if [[ $value == '>'* ]]; then echo ">$((${value#>} - empty))"; else echo $((value - empty)); fi
 }
 
-# a/b with two decimals; a lower bound in b makes the ratio an upper bound.
+# a/b to three figures; a lower bound in b makes the ratio an upper bound. A time
+# at or below zero (a net time lost in the noise) gives no ratio: "-".
 ratio() {  # a, b
   local a=$1 b=$2 prefix=""
   if [[ $b == '>'* ]]; then prefix="<"; b=${b#>}; fi
   if [[ $a == '>'* ]]; then echo "?"; return; fi
-  awk -v a="$a" -v b="$b" -v p="$prefix" 'BEGIN { if (b <= 0) print "-"; else printf "%s%.2f\n", p, a / b }'
+  awk -v a="$a" -v b="$b" -v p="$prefix" 'BEGIN { if (a <= 0 || b <= 0) print "-"; else printf "%s%.3g\n", p, a / b }'
 }
 
 print_table() {
@@ -244,9 +247,13 @@ take_screenshot() {  # system, workload
   # A session of its own: the program and the shell around it end together.
   setsid bash -c 'launch_holding "$@"' _ "$system" "$workload" "$done_file" </dev/null >"$work/shot.log" 2>&1 &
   pid=$!
-  for _ in $(seq $((limit * 10))); do [ -e "$done_file" ] && break; sleep 0.1; done
+  for _ in $(seq $((limit * 10))); do
+    [ -e "$done_file" ] || ! kill -0 "$pid" 2>/dev/null && break
+    sleep 0.1
+  done
   if [ ! -e "$done_file" ]; then
     echo "no screenshot of $system on $workload: the drawing did not end" >&2
+    tail -n 20 "$work/shot.log" >&2
   elif [ "$system" = kurovel-run ]; then
     convert "$done_file.bmp" "$target"
   else
@@ -260,8 +267,10 @@ take_screenshot() {  # system, workload
 }
 
 main() {
+  work=$(mktemp -d)
+  trap cleanup EXIT
   export -f launch_holding logo_holding
-  export here build python work
+  export here build python work desktop_area_size
   install_missing
   build_kurovel
   start_xvfb
@@ -279,4 +288,5 @@ main() {
   echo "screenshots of W1 and W2: $out"
 }
 
-main "$@"
+# Sourced by selftest.sh for its functions; runs only when executed.
+if [[ ${BASH_SOURCE[0]} == "$0" ]]; then main "$@"; fi
