@@ -209,9 +209,10 @@ TEST_F(MainWindowTest, RunDrawsAndAnErrorReturnsTheButtonsToIdle) {
   EXPECT_FALSE(form_->Runner().Running());
 }
 
-TEST_F(MainWindowTest, StopEndsARunningProgramAtTheNextLine) {
+TEST_F(MainWindowTest, StopOrAGrantedCloseEndsARunningProgramAtTheNextLine) {
   Start();
   Editor()->setPlainText(U("repeat 100000000\nfd 1\nrt 1\nnext"));
+  Editor()->document()->setModified(false);
   QTimer::singleShot(50, [this] {
     EXPECT_FALSE(Button("Button6")->isEnabled());
     EXPECT_TRUE(Button("Button7")->isEnabled());
@@ -222,12 +223,8 @@ TEST_F(MainWindowTest, StopEndsARunningProgramAtTheNextLine) {
   EXPECT_TRUE(Button("Button6")->isEnabled());
   EXPECT_FALSE(Button("Button7")->isEnabled());
   EXPECT_GT(Turtle().Heading, 0);
-}
 
-TEST_F(MainWindowTest, CloseGrantedDuringARunStopsItAndClosesOnceItUnwinds) {
-  Start();
-  Editor()->setPlainText(U("repeat 100000000\nfd 1\nrt 1\nnext"));
-  Editor()->document()->setModified(false);
+  // Run again: a close granted meanwhile stops the run and takes effect once it unwinds.
   bool closed_at_once = true;
   QTimer::singleShot(50, [&] { closed_at_once = form_->close(); });
   Button("Button6")->click();
