@@ -130,6 +130,8 @@ time_run() {  # system, workload
     tail -n 20 "$work/run.log" >&2
     exit 1
   else
+    # The desktop program also reports its run alone, Run click to last frame.
+    [ "$1" != kurovel ] || awk '/^run / { print $3 }' "$work/run.log" >>"$work/times/kurovel-inner.$2"
     echo $(((end - start) / 1000000))
   fi
 }
@@ -166,6 +168,9 @@ measure() {
       fi
     done
   done
+  for workload in "${workloads[@]}"; do
+    median "$work/times/kurovel-inner.$workload" >"$work/times/kurovel-inner.$workload.median"
+  done
 }
 
 wall() { cat "$work/times/$1.$2.median"; }  # system, workload
@@ -200,6 +205,9 @@ print_table() {
     for system in "${systems[@]}"; do printf ' %10s %10s' "$(wall "$system" "$workload")" "$(net "$system" "$workload")"; done
     echo
   done
+  printf '%-8s' "in-run"
+  for workload in "${workloads[@]}"; do printf ' %s %s ms' "$workload" "$(wall kurovel-inner "$workload")"; done
+  echo "  (kurovel, Run click to last frame, without start-up)"
 
   echo
   echo "Ratio Kurovel/peer, wall (net); below 1: Kurovel is faster"
@@ -222,7 +230,7 @@ print_table() {
 # One line per goal: met or not, with the figures it was decided on (wall times).
 check_goals() {
   echo
-  echo "Goals (wall medians)"
+  echo "Goals (wall medians; in-run: the desktop program's run alone)"
   goal() {  # text, awk condition on a and b, a, b
     local verdict="NOT MET"
     if [[ $3 != '>'* ]] && awk -v a="$3" -v b="${4#>}" "BEGIN { exit !($2) }"; then verdict=met; fi
@@ -232,11 +240,12 @@ check_goals() {
   goal "kurovel W3 at least 5x faster than ucblogo W3" "5 * a <= b" "$(wall kurovel w3)" "$(wall ucblogo w3)"
   goal "kurovel-run W3 at least 5x faster than python-tracer0 W3" "5 * a <= b" \
     "$(wall kurovel-run w3)" "$(wall python-tracer0 w3)"
-  # "As fast as": within the noise of a run, 10 % or 5 ms.
-  for mine in kurovel kurovel-run; do
-    goal "$mine W4 as fast as W1 (within 10 % or 5 ms)" "a <= b * 1.1 || a <= b + 5" \
-      "$(wall "$mine" w4)" "$(wall "$mine" w1)"
-  done
+  # "As fast as": within 10 % or 5 ms. The desktop program is judged on its run
+  # alone: its start-up varies by more than either drawing takes.
+  goal "kurovel in-run W4 as fast as W1 (within 10 % or 5 ms)" "a <= b * 1.1 || a <= b + 5" \
+    "$(wall kurovel-inner w4)" "$(wall kurovel-inner w1)"
+  goal "kurovel-run W4 as fast as W1 (within 10 % or 5 ms)" "a <= b * 1.1 || a <= b + 5" \
+    "$(wall kurovel-run w4)" "$(wall kurovel-run w1)"
 }
 
 # Screenshot of one system's window, or the headless runner's bitmap, as PNG.
