@@ -1,11 +1,13 @@
 // Pictures: any bytes as a background bitmap laid on the drawing surface, and the
 // surface saved again. Only the bitmap error may come out of the decoder, a
-// decoded picture has pixels, and the saved surface decodes back to exactly its
-// pixels.
+// decoded picture has pixels, the same bytes read from a file lay the same
+// picture, and the saved surface decodes back to exactly its pixels.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -14,6 +16,8 @@
 #include "language/errors.h"
 #include "ui/bitmap_file.h"
 #include "ui/pictures.h"
+
+#include <unistd.h>
 
 namespace {
 
@@ -34,8 +38,32 @@ std::int64_t ClaimedPixels(std::string_view b) {
   return std::llabs(std::int64_t{width}) * std::llabs(std::int64_t{height});
 }
 
+// A file of this process for the bytes, so the reading from a file is fuzzed too.
+class ScratchFile {
+ public:
+  ScratchFile()
+      : path_(std::filesystem::temp_directory_path() / ("kurovel-fuzz-" + std::to_string(getpid()) + ".bmp")) {}
+  ~ScratchFile() {
+    std::error_code ignored;
+    std::filesystem::remove(path_, ignored);
+  }
+  std::string Write(std::string_view bytes) const {
+    std::ofstream(path_, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return path_.string();
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
 bool SamePixels(const kurovel::Picture& a, const kurovel::Picture& b) {
   return a.Width() == b.Width() && a.Height() == b.Height() && a.Pixels() == b.Pixels();
+}
+
+kurovel::Picture Drawing(const kurovel::RasterSurface& surface) {
+  kurovel::Picture drawing(surface.Width(), surface.Height());
+  surface.CopyPictureOut(drawing, surface.Width(), surface.Height());
+  return drawing;
 }
 
 // Lays the picture on a surface of the given size, saves the whole surface and
@@ -43,9 +71,25 @@ bool SamePixels(const kurovel::Picture& a, const kurovel::Picture& b) {
 void LayAndSave(const kurovel::Picture& picture, std::int32_t width, std::int32_t height) {
   kurovel::RasterSurface surface(width, height);
   kurovel::LayBackgroundPicture(surface, picture);
-  kurovel::Picture drawing(width, height);
-  surface.CopyPictureOut(drawing, width, height);
+  const kurovel::Picture drawing = Drawing(surface);
   if (!SamePixels(kurovel::DecodeBitmap(kurovel::EncodeBitmap(drawing)), drawing)) __builtin_trap();
+}
+
+// The background command reads the bytes from a file: it must accept exactly the
+// files the decoder accepts and lay the same drawing.
+void CheckFileAgrees(std::string_view bytes, const kurovel::Picture* decoded) {
+  static const ScratchFile file;
+  kurovel::RasterSurface from_file(64, 48);
+  try {
+    kurovel::DrawBackgroundPicture(from_file, file.Write(bytes));
+  } catch (const kurovel::KurovelError&) {
+    if (decoded != nullptr) __builtin_trap();
+    return;
+  }
+  if (decoded == nullptr) __builtin_trap();
+  kurovel::RasterSurface from_memory(64, 48);
+  kurovel::LayBackgroundPicture(from_memory, *decoded);
+  if (!SamePixels(Drawing(from_file), Drawing(from_memory))) __builtin_trap();
 }
 
 }  // namespace
@@ -57,9 +101,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     picture = kurovel::DecodeBitmap(bytes);
   } catch (const kurovel::KurovelError&) {
-    return 0;  // "no valid bitmap"
+    CheckFileAgrees(bytes, nullptr);  // "no valid bitmap"
+    return 0;
   }
   if (picture.Width() < 1 || picture.Height() < 1) __builtin_trap();
+  CheckFileAgrees(bytes, &picture);
   // An even and an odd surface, so both roundings of the centring are taken.
   LayAndSave(picture, 64, 48);
   LayAndSave(picture, 17, 9);
