@@ -52,6 +52,7 @@ struct BitmapLayout {
   std::int64_t width = 0;
   std::int64_t height = 0;  // rows, whatever the direction
   std::int64_t required_length = 0;
+  bool run_length = false;  // RLE4 or RLE8 data
 };
 
 // Checks the headers (the first bytes of the file) before any pixel is decoded, so
@@ -103,7 +104,7 @@ std::optional<BitmapLayout> ParseLayout(std::string_view head) {
     default:
       return std::nullopt;
   }
-  return BitmapLayout{width, rows, offset + data_size};
+  return BitmapLayout{width, rows, offset + data_size, compression == kBiRle8 || compression == kBiRle4};
 }
 
 [[noreturn]] void ThrowInvalid() { throw KurovelError(std::string(kInvalidBitmap)); }
@@ -143,7 +144,16 @@ Picture DecodeBitmap(std::string_view bytes) {
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer, "bmp");
   reader.setAutoTransform(false);
-  const QImage image = reader.read();
+  // Run-length data may leave pixels out (an early end of line or of picture, a
+  // jump, data that stops short) and the reader does not write them; they are
+  // palette entry 0. The reader decodes into an image of its own size and format
+  // (8-bit indexed for both run-length depths) when it is given one.
+  QImage image;
+  if (layout->run_length) {
+    image = QImage(static_cast<int>(layout->width), static_cast<int>(layout->height), QImage::Format_Indexed8);
+    image.fill(0);
+  }
+  if (!reader.read(&image)) ThrowInvalid();
   if (image.isNull() || image.width() != layout->width || image.height() != layout->height) ThrowInvalid();
   return ToPicture(image);
 }

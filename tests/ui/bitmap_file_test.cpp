@@ -75,6 +75,37 @@ TEST(BitmapFile, LoadsEveryUncompressedDepthBothDirections) {
   }
 }
 
+// A 4 x 3 run-length (RLE8) bitmap with a two-entry palette around the given data.
+std::string MakeRle8(const std::string& data) {
+  std::string out = "BM";
+  const std::uint32_t offset = 14 + 40 + 8;
+  Put(out, offset + static_cast<std::uint32_t>(data.size()), 4), Put(out, 0, 4), Put(out, offset, 4);
+  Put(out, 40, 4), Put(out, 4, 4), Put(out, 3, 4), Put(out, 1, 2), Put(out, 8, 2), Put(out, 1, 4);
+  Put(out, static_cast<std::uint32_t>(data.size()), 4), Put(out, 0, 8), Put(out, 2, 4), Put(out, 0, 4);
+  Put(out, Bgr(MakeColor(10, 20, 30)), 4), Put(out, Bgr(MakeColor(200, 100, 50)), 4);
+  return out + data;
+}
+
+TEST(BitmapFile, PixelsThatRunLengthDataLeavesOutArePaletteEntryZero) {
+  // Rows of palette indices, top row first; the data lists the bottom row first.
+  const std::pair<std::string, std::string> cases[] = {
+      {std::string("\4\1\0\0\4\1\0\0\4\1\0\1", 12), "1111" "1111" "1111"},
+      {std::string("\2\1\0\0\4\1\0\0\4\1\0\1", 12), "1111" "1111" "1100"},  // early end of line
+      {std::string("\4\1\0\1", 4), "0000" "0000" "1111"},                          // early end of picture
+      {std::string("\1\1\0\2\2\1\1\1\0\1", 10), "0000" "0001" "1000"},           // a jump
+  };
+  for (const auto& [data, rows] : cases) {
+    // A picture painted all over first, so that memory it leaves behind is not blank.
+    DecodeBitmap(MakeRle8(std::string("\4\1\0\0\4\1\0\0\4\1\0\1", 12)));
+    const Picture picture = DecodeBitmap(MakeRle8(data));
+    ASSERT_EQ(std::pair(picture.Width(), picture.Height()), std::pair(4, 3));
+    for (int i = 0; i < 12; ++i) {
+      EXPECT_EQ(picture.PixelAt(i % 4, i / 4), rows[i] == '1' ? MakeColor(200, 100, 50) : MakeColor(10, 20, 30))
+          << rows << " pixel " << i;
+    }
+  }
+}
+
 TEST(BitmapFile, RefusesBrokenFilesAsInvalid) {
   const auto set32 = [](std::size_t at, std::uint32_t v) {
     return [=](std::string& b) {
