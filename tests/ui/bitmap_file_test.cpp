@@ -81,7 +81,8 @@ std::string MakeRle8(const std::string& data) {
   const std::uint32_t offset = 14 + 40 + 8;
   Put(out, offset + static_cast<std::uint32_t>(data.size()), 4), Put(out, 0, 4), Put(out, offset, 4);
   Put(out, 40, 4), Put(out, 4, 4), Put(out, 3, 4), Put(out, 1, 2), Put(out, 8, 2), Put(out, 1, 4);
-  Put(out, static_cast<std::uint32_t>(data.size()), 4), Put(out, 0, 8), Put(out, 2, 4), Put(out, 0, 4);
+  Put(out, static_cast<std::uint32_t>(data.size()), 4), Put(out, 0, 4), Put(out, 0, 4), Put(out, 2, 4);
+  Put(out, 0, 4);
   Put(out, Bgr(MakeColor(10, 20, 30)), 4), Put(out, Bgr(MakeColor(200, 100, 50)), 4);
   return out + data;
 }
