@@ -74,6 +74,8 @@ def bitmaps():
     yield "pal1", bmp(9, 2, 1, [b"\xa5\x80"] * 2, palette=two)
     yield "rle8", bmp(4, 3, 8, [], palette=grey, compression=1,
                       image=b"\x04\x10\x00\x00\x02\x20\x00\x03\x30\x40\x50\x00\x00\x00\x01")
+    yield "rle8-gaps", bmp(4, 3, 8, [], palette=grey, compression=1,
+                           image=b"\x01\x10\x00\x02\x02\x01\x01\x20\x00\x00\x00\x01")
     yield "rle4", bmp(6, 2, 4, [], palette=four, compression=2,
                       image=b"\x06\x12\x00\x00\x00\x04\x34\x56\x00\x01")
     yield "core24", bmp(2, 2, 24, [b"\0\0\xff\0\xff\0"] * 2, info=12)
