@@ -91,7 +91,9 @@ TEST_F(RunnerTest, WritesTheTraceAndRefusesUnbalancedPrograms) {
     EXPECT_EQ(session.trace, c.trace);
     EXPECT_EQ(session.runner.NormalizedProgram(), c.lines);
     EXPECT_EQ(host.warnings, c.balanced ? Lines{} : Lines{std::string(kUnbalancedWarning)});
-    if (!c.balanced) EXPECT_EQ(Variables()[0], 0) << "nothing of an unbalanced program runs";
+    if (!c.balanced) {
+      EXPECT_EQ(Variables()[0], 0) << "nothing of an unbalanced program runs";
+    }
     EXPECT_TRUE(Idle());
   }
 }
