@@ -62,22 +62,11 @@ build_kurovel() {
 # screenshots use it too, so the pictures compare one to one.
 desktop_area_size=568x446
 
-xvfb_pid=""
+# shellcheck source=../../scripts/xvfb.sh
+source "$root/scripts/xvfb.sh"
 cleanup() {
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  stop_xvfb
   rm -rf "$work"
-}
-
-start_xvfb() {
-  # Xvfb picks a free display number and writes it to fd 3.
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-  xvfb_pid=$!
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-  [ -s "$work/display" ] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
-  export DISPLAY=":$(head -n1 "$work/display")"
-  export XDG_RUNTIME_DIR=$work/xdg QT_QPA_PLATFORM=xcb
-  mkdir -p "$XDG_RUNTIME_DIR"
-  chmod 700 "$XDG_RUNTIME_DIR"
 }
 
 # The Logo file of a workload with its closing "bye" replaced: the file DONE is
@@ -289,7 +278,7 @@ main() {
   export here build python work desktop_area_size
   install_missing
   build_kurovel
-  start_xvfb
+  start_xvfb "$work"
   # KTurtle would be a peer only where it is already installed; it is not driven here.
   if command -v kturtle >/dev/null; then
     echo "KTurtle is installed but not driven by this script: left out" >&2

@@ -16,21 +16,17 @@ kurovel=$root/build-peers/app/kurovel
 [ -x "$kurovel" ] || { echo "no $kurovel: run bench/peers/run.sh first" >&2; exit 1; }
 
 work=$(mktemp -d)
-xvfb_pid=""
+# shellcheck source=../../scripts/xvfb.sh
+source "$root/scripts/xvfb.sh"
 kurovel_pid=""
 cleanup() {
   [ -n "$kurovel_pid" ] && kill "$kurovel_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  stop_xvfb
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work/xdg
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+start_xvfb "$work"
 
 # Each finished run prints "run N MS"; the last line tells how many ran so far.
 KUROVEL_BENCH_RUN=loop "$kurovel" "$here/workloads/soak.kv" >"$work/runs.log" 2>"$work/kurovel.log" &

@@ -12,27 +12,22 @@ for tool in xdotool import convert; do
 done
 
 work=$(mktemp -d)
-xvfb_pid=""
+# shellcheck source=../../scripts/xvfb.sh
+source "$(dirname "$0")/../../scripts/xvfb.sh"
 kurovel_pid=""
 cleanup() {
   [ -n "$kurovel_pid" ] && kill "$kurovel_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  stop_xvfb
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-# Xvfb picks a free display number and writes it to fd 3.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
+start_xvfb "$work"
 
 # The program turns right and draws 50 pixels: it runs after the typed line.
 printf 'rt 90\r\nfd 50\r\n' >"$work/turn.kv"
-mkdir -p "$work/xdg"
-XDG_CONFIG_HOME="$work/xdg" XDG_CACHE_HOME="$work/xdg" XDG_DATA_HOME="$work/xdg" XDG_RUNTIME_DIR="$work/xdg" \
-  QT_QPA_PLATFORM=xcb "$kurovel" "$work/turn.kv" >"$work/kurovel.log" 2>&1 &
+XDG_CONFIG_HOME="$work/xdg" XDG_CACHE_HOME="$work/xdg" XDG_DATA_HOME="$work/xdg" \
+  "$kurovel" "$work/turn.kv" >"$work/kurovel.log" 2>&1 &
 kurovel_pid=$!
 
 window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Kurovel Ver1\.60 Taverin$' | head -n1)

@@ -1,0 +1,21 @@
+# Sourced by the scripts that need a virtual X server.
+# start_xvfb WORK_DIR: starts Xvfb on a free display (it writes the number to
+# fd 3), exports DISPLAY, QT_QPA_PLATFORM=xcb and a private XDG runtime folder,
+# and sets xvfb_pid. stop_xvfb ends it.
+xvfb_pid=""
+
+start_xvfb() {
+  local work=$1
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  xvfb_pid=$!
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  [ -s "$work/display" ] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+  export DISPLAY=":$(head -n1 "$work/display")"
+  export XDG_RUNTIME_DIR=$work/xdg QT_QPA_PLATFORM=xcb
+  mkdir -p "$XDG_RUNTIME_DIR"
+  chmod 700 "$XDG_RUNTIME_DIR"
+}
+
+stop_xvfb() {
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+}
