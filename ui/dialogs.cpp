@@ -106,18 +106,18 @@ QStringList QtNameFilters(std::string_view filter) {
   return filters;
 }
 
-QString RunFileDialog(QWidget* parent, const FileDialogSpec& spec) {
+QString RunFileDialog(QWidget* parent, const FileDialogSpec& request) {
   QFileDialog dialog(parent);
   // The toolkit's own dialog: the same on every desktop, and tests can drive it.
   dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setAcceptMode(spec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   // Neither dialog insists that the named file exists; reading it reports that.
   dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setNameFilters(spec.name_filters);
-  if (!spec.name_filters.isEmpty()) dialog.selectNameFilter(spec.name_filters.front());
-  dialog.setDefaultSuffix(spec.default_suffix);
-  if (!spec.initial_file.isEmpty()) dialog.selectFile(spec.initial_file);
-  dialog.setLabelText(QFileDialog::Accept, QString::fromUtf8(spec.save ? "保存" : "開く"));
+  dialog.setNameFilters(request.name_filters);
+  if (!request.name_filters.isEmpty()) dialog.selectNameFilter(request.name_filters.front());
+  dialog.setDefaultSuffix(request.default_suffix);
+  if (!request.initial_file.isEmpty()) dialog.selectFile(request.initial_file);
+  dialog.setLabelText(QFileDialog::Accept, QString::fromUtf8(request.save ? "保存" : "開く"));
   dialog.setLabelText(QFileDialog::Reject, QString::fromUtf8("キャンセル"));
   if (dialog.exec() != QDialog::Accepted) return {};
   return dialog.selectedFiles().value(0);

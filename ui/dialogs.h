@@ -46,6 +46,6 @@ struct FileDialogSpec {
 };
 
 // The toolkit's own (non-native) dialog; the chosen path, or empty when cancelled.
-QString RunFileDialog(QWidget* parent, const FileDialogSpec& spec);
+QString RunFileDialog(QWidget* parent, const FileDialogSpec& request);
 
 }  // namespace kurovel

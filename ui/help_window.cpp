@@ -113,31 +113,31 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
   BuildVersionPage(version_page);
   PageControl1->addTab(version_page, QStringLiteral("バージョン情報"));
 
-  for (const TextPage& spec : kTextPages) {
+  for (const TextPage& text_page : kTextPages) {
     auto* page = new QWidget;
-    page->setObjectName(QString::fromLatin1(spec.tab_name));
-    QPlainTextEdit* memo = MakeMemo(page, spec.memo_name, spec.lines(), false);
-    if (spec.geometry.isNull()) {
+    page->setObjectName(QString::fromLatin1(text_page.tab_name));
+    QPlainTextEdit* memo = MakeMemo(page, text_page.memo_name, text_page.lines(), false);
+    if (text_page.geometry.isNull()) {
       memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
       auto* fill = new QVBoxLayout(page);
       fill->setContentsMargins(0, 0, 0, 0);
       fill->addWidget(memo);
     } else {
-      memo->setGeometry(spec.geometry);
+      memo->setGeometry(text_page.geometry);
     }
-    PageControl1->addTab(page, QString::fromUtf8(spec.caption));
+    PageControl1->addTab(page, QString::fromUtf8(text_page.caption));
   }
   PageControl1->setCurrentIndex(0);
 }
 
 void TForm2::BuildVersionPage(QWidget* page) {
-  for (const LabelLayout& spec : kVersionLabels) {
-    auto* label = new QLabel(QString::fromUtf8(spec.text), page);
-    label->setObjectName(QString::fromLatin1(spec.name));
+  for (const LabelLayout& layout : kVersionLabels) {
+    auto* label = new QLabel(QString::fromUtf8(layout.text), page);
+    label->setObjectName(QString::fromLatin1(layout.name));
     QFont label_font = font();
-    label_font.setPixelSize(spec.font_pixels);
+    label_font.setPixelSize(layout.font_pixels);
     label->setFont(label_font);
-    label->setGeometry(spec.geometry);
+    label->setGeometry(layout.geometry);
     // The designed widths fit the designed font; grow with the text like an
     // auto-sized label so that a wider substitute font is not cut off.
     label->adjustSize();

@@ -181,13 +181,13 @@ void TForm1::BuildControls() {
       {&TForm1::label1_, "Label1", "１行コマンド", QRect(8, 8, 84, 13)},
       {&TForm1::label2_, "Label2", "プログラム", QRect(8, 56, 70, 13)},
   };
-  for (const LabelSpec& spec : kLabels) {
-    auto* label = new QLabel(QString::fromUtf8(spec.text), panel1_);
-    label->setObjectName(QString::fromUtf8(spec.name));
-    label->setGeometry(spec.geometry);
+  for (const LabelSpec& entry : kLabels) {
+    auto* label = new QLabel(QString::fromUtf8(entry.text), panel1_);
+    label->setObjectName(QString::fromUtf8(entry.name));
+    label->setGeometry(entry.geometry);
     label->setFont(GothicFont(13));
     MakeTextBlack(label);
-    this->*spec.member = label;
+    this->*entry.member = label;
   }
 
   edit1_ = new QLineEdit(panel1_);
@@ -228,15 +228,15 @@ void TForm1::BuildControls() {
       {&TForm1::button5_, "Button5", "使い方", QRect(5, 336, 70, 25), &TForm1::Button5Click},
       {&TForm1::button3_, "Button3", "保存", QRect(91, 336, 54, 25), &TForm1::Button3Click},
   };
-  for (const ButtonSpec& spec : kButtons) {
-    auto* button = new QPushButton(QString::fromUtf8(spec.text), panel1_);
-    button->setObjectName(QString::fromUtf8(spec.name));
-    button->setGeometry(spec.geometry);
+  for (const ButtonSpec& entry : kButtons) {
+    auto* button = new QPushButton(QString::fromUtf8(entry.text), panel1_);
+    button->setObjectName(QString::fromUtf8(entry.name));
+    button->setGeometry(entry.geometry);
     button->setFont(GothicFont(13));
     button->setAutoDefault(false);  // Enter in the command box belongs to the box
     MakeTextBlack(button);
-    connect(button, &QPushButton::clicked, this, spec.handler);
-    this->*spec.member = button;
+    connect(button, &QPushButton::clicked, this, entry.handler);
+    this->*entry.member = button;
   }
   button7_->setEnabled(false);
 
