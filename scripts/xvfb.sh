@@ -1,8 +1,11 @@
 # Sourced by the scripts that need a virtual X server.
 # start_xvfb WORK_DIR: starts Xvfb on a free display (it writes the number to
 # fd 3), exports DISPLAY, QT_QPA_PLATFORM=xcb and a private XDG runtime folder,
-# and sets xvfb_pid. stop_xvfb ends it.
+# and sets xvfb_pid. stop_xvfb ends it. A script that starts the desktop program
+# under it keeps its process id in kurovel_pid; end_xvfb_session WORK_DIR, the
+# scripts' exit trap, ends the program and the server and removes WORK_DIR.
 xvfb_pid=""
+kurovel_pid=""
 
 start_xvfb() {
   local work=$1
@@ -18,4 +21,10 @@ start_xvfb() {
 
 stop_xvfb() {
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+}
+
+end_xvfb_session() {
+  [ -n "$kurovel_pid" ] && kill "$kurovel_pid" 2>/dev/null || true
+  stop_xvfb
+  rm -rf "$1"
 }

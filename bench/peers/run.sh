@@ -64,10 +64,6 @@ desktop_area_size=568x446
 
 # shellcheck source=../../scripts/xvfb.sh
 source "$root/scripts/xvfb.sh"
-cleanup() {
-  stop_xvfb
-  rm -rf "$work"
-}
 
 # The Logo file of a workload with its closing "bye" replaced: the file DONE is
 # written once the drawing is finished and the window stays open.
@@ -273,7 +269,7 @@ take_screenshot() {  # system, workload
 
 main() {
   work=$(mktemp -d)
-  trap cleanup EXIT
+  trap 'end_xvfb_session "$work"' EXIT
   export -f launch_holding logo_holding
   export here build python work desktop_area_size
   install_missing

@@ -14,13 +14,7 @@ done
 work=$(mktemp -d)
 # shellcheck source=../../scripts/xvfb.sh
 source "$(dirname "$0")/../../scripts/xvfb.sh"
-kurovel_pid=""
-cleanup() {
-  [ -n "$kurovel_pid" ] && kill "$kurovel_pid" 2>/dev/null || true
-  stop_xvfb
-  rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'end_xvfb_session "$work"' EXIT
 
 start_xvfb "$work"
 
