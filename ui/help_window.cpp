@@ -1,4 +1,4 @@
-// TForm2: builds the four tabs from layout tables and the texts in help_texts.
+// The help window: builds the four tabs from layout tables and the texts in help_texts.
 
 #include "ui/help_window.h"
 
@@ -89,7 +89,7 @@ QPlainTextEdit* MakeMemo(QWidget* page, const char* name, std::span<const std::s
 
 }  // namespace
 
-TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
+HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName(QStringLiteral("Form2"));
   setWindowTitle(QString::fromLatin1(kCaption));
   QFont font(QString::fromLatin1(kFontFamily));
@@ -100,18 +100,18 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
   move(kDesignedPlace);
   resize(kOuterSize);
 
-  PageControl1 = new QTabWidget(this);
-  PageControl1->setObjectName(QStringLiteral("PageControl1"));
+  tabs_ = new QTabWidget(this);
+  tabs_->setObjectName(QStringLiteral("PageControl1"));
   // Tabs as narrow as the designed ones, so that all four captions fit the width.
-  PageControl1->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 5px; }"));
+  tabs_->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 5px; }"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(PageControl1);
+  layout->addWidget(tabs_);
 
   auto* version_page = new QWidget;
   version_page->setObjectName(QStringLiteral("TabSheet1"));
   BuildVersionPage(version_page);
-  PageControl1->addTab(version_page, QStringLiteral("バージョン情報"));
+  tabs_->addTab(version_page, QStringLiteral("バージョン情報"));
 
   for (const TextPage& text_page : kTextPages) {
     auto* page = new QWidget;
@@ -125,12 +125,12 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
     } else {
       memo->setGeometry(text_page.geometry);
     }
-    PageControl1->addTab(page, QString::fromUtf8(text_page.caption));
+    tabs_->addTab(page, QString::fromUtf8(text_page.caption));
   }
-  PageControl1->setCurrentIndex(0);
+  tabs_->setCurrentIndex(0);
 }
 
-void TForm2::BuildVersionPage(QWidget* page) {
+void HelpWindow::BuildVersionPage(QWidget* page) {
   for (const LabelLayout& layout : kVersionLabels) {
     auto* label = new QLabel(QString::fromUtf8(layout.text), page);
     label->setObjectName(QString::fromLatin1(layout.name));
@@ -148,22 +148,22 @@ void TForm2::BuildVersionPage(QWidget* page) {
   auto* close_button = new QPushButton(QStringLiteral("とじる"), page);
   close_button->setObjectName(QStringLiteral("Button1"));
   close_button->setGeometry(kCloseButtonGeometry);
-  connect(close_button, &QPushButton::clicked, this, &TForm2::Button1Click);
+  connect(close_button, &QPushButton::clicked, this, &HelpWindow::CloseHelp);
 }
 
-void TForm2::ShowHelp() {
+void HelpWindow::ShowHelp() {
   setWindowState(windowState() & ~Qt::WindowMinimized);
   show();
   raise();
   activateWindow();
 }
 
-void TForm2::Button1Click() { hide(); }
+void HelpWindow::CloseHelp() { hide(); }
 
 // The designed size includes the frame, which the window system reports only
 // once the window exists; the close box needs nothing here, since closing a
 // window that is not deleted on close only hides it.
-void TForm2::showEvent(QShowEvent* event) {
+void HelpWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (std::exchange(shown_before_, true)) return;
   if (const QWindow* window = windowHandle()) resize(kOuterSize.shrunkBy(window->frameMargins()));

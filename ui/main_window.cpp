@@ -115,7 +115,7 @@ TForm1::TForm1(const QStringList& arguments, QWidget* parent)
   SetTabOrder();
   session_.executor.SetPendingEventsHook([this] { ProcessPendingEvents(); });
   refresh_clock_.start();
-  help_ = new TForm2(this);
+  help_ = new HelpWindow(this);
   // Client area 823 x 446 below the menu bar, centred on the desktop.
   resize(823, 446 + menuBar()->sizeHint().height());
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {

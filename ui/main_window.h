@@ -30,7 +30,7 @@ class QPushButton;
 namespace kurovel {
 
 class PaintBox;
-class TForm2;
+class HelpWindow;
 
 class TForm1 : public QMainWindow {
   Q_OBJECT
@@ -52,7 +52,7 @@ class TForm1 : public QMainWindow {
   void FormResize();
   void Edit1KeyDown(const QKeyEvent& key);
   void WMDropFiles(const QStringList& paths);
-  void Button1Click();  // 終了
+  void CloseHelp();  // 終了
   void quit1Click();
   void Button2Click();  // 呼出 / 開く
   void K2Click();       // 上書き保存
@@ -145,7 +145,7 @@ class TForm1 : public QMainWindow {
   QPushButton* button5_ = nullptr;
   QPushButton* button6_ = nullptr;
   QPushButton* button7_ = nullptr;
-  TForm2* help_ = nullptr;
+  HelpWindow* help_ = nullptr;
 };
 
 }  // namespace kurovel

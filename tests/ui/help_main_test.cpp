@@ -67,7 +67,7 @@ int WriteScreenshots(const QString& dir) {
   menu->close();
   editor.hide();
 
-  kurovel::TForm2 help;
+  kurovel::HelpWindow help;
   help.ShowHelp();
   auto* tabs = help.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
   for (int i = 0; i < tabs->count(); ++i) {

@@ -135,7 +135,7 @@ const Box kBoxes[] = {
     {"Memo4", kSamplePrograms, {{15, 1}}, {}},
 };
 
-QStringList Lines(const TForm2& help, const char* memo) {
+QStringList Lines(const HelpWindow& help, const char* memo) {
   return help.findChild<QPlainTextEdit*>(memo)->toPlainText().split('\n');
 }
 
@@ -143,7 +143,7 @@ TEST(HelpWindowTest, TextsLineByLine) {
   ASSERT_EQ(std::size(kCommandList), 67u);
   ASSERT_EQ(std::size(kExercises), 9u);
   ASSERT_EQ(std::size(kSamplePrograms), 16u);
-  TForm2 help;
+  HelpWindow help;
   for (const Box& box : kBoxes) {
     SCOPED_TRACE(box.memo);
     const QStringList lines = Lines(help, box.memo);
@@ -163,7 +163,7 @@ TEST(HelpWindowTest, TextsLineByLine) {
 }
 
 TEST(HelpWindowTest, VersionPage) {
-  TForm2 help;
+  HelpWindow help;
   EXPECT_EQ(help.windowTitle(), "QX_Help Taverin");
   EXPECT_EQ(help.font().pixelSize(), 12);
   const struct {
@@ -203,7 +203,7 @@ TEST(HelpWindowTest, VersionPage) {
 TEST(HelpWindowTest, ModelessShowHideKeepsTabAndText) {
   int last_window_closed = 0;
   QObject::connect(qApp, &QGuiApplication::lastWindowClosed, [&] { ++last_window_closed; });
-  QPointer<TForm2> help = new TForm2;
+  QPointer<HelpWindow> help = new HelpWindow;
   auto* tabs = help->findChild<QTabWidget*>("PageControl1");
   auto* exercises = help->findChild<QPlainTextEdit*>("Memo3");
 
@@ -214,7 +214,7 @@ TEST(HelpWindowTest, ModelessShowHideKeepsTabAndText) {
   EXPECT_EQ(tabs->currentIndex(), 0);
   EXPECT_EQ(help->frameGeometry().size(), QSize(461, 348));
   int windows = 0;
-  for (QWidget* w : QApplication::topLevelWidgets()) windows += qobject_cast<TForm2*>(w) != nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets()) windows += qobject_cast<HelpWindow*>(w) != nullptr;
   EXPECT_EQ(windows, 1);
 
   tabs->setCurrentIndex(2);

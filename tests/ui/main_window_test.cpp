@@ -131,7 +131,7 @@ TEST_F(MainWindowTest, StartsWithTheDocumentedState) {
   EXPECT_EQ(QApplication::focusWidget(), Find<QWidget>("Edit1"));
 
   // The help window is made at start, hidden; "使い方" shows it, and it ends with the main window.
-  auto* help = form_->findChild<TForm2*>();
+  auto* help = form_->findChild<HelpWindow*>();
   ASSERT_NE(help, nullptr);
   EXPECT_FALSE(help->isVisible());
   Button("Button5")->click();
