@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/version.h"
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
 #ifdef KUROVEL_BENCH_HOOKS
@@ -33,7 +34,7 @@ bool HandleInformationOption(int argc, char** argv) {
     return true;
   }
   if (std::strcmp(argv[1], "--version") == 0) {
-    std::fputs("kurovel 1.60\n", stdout);
+    std::printf("kurovel %.*s\n", static_cast<int>(kurovel::kVersion.size()), kurovel::kVersion.data());
     return true;
   }
   return false;
@@ -48,7 +49,7 @@ int main(int argc, char** argv) {
   kurovel::InstallJapaneseTranslations(app);
   QStringList arguments = QCoreApplication::arguments();
   arguments.removeFirst();  // the program's own name
-  kurovel::TForm1 form(arguments);
+  kurovel::MainWindow form(arguments);
   form.show();
 #ifdef KUROVEL_BENCH_HOOKS
   kurovel::InstallBenchHooks(form);

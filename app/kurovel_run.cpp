@@ -9,19 +9,18 @@
 #include <string_view>
 #include <vector>
 
-#include "app/kurovel_run_files.h"
-#include "app/kurovel_run_lines.h"
+#include "files/output_files.h"
 #include "app/kurovel_run_options.h"
-#include "app/kurovel_run_startup.h"
 #include "app/kurovel_run_state.h"
 #include "engine/picture.h"
 #include "engine/raster_surface.h"
 #include "language/errors.h"
 #include "language/normalizer.h"
+#include "language/program_lines.h"
 #include "language/runner.h"
 #include "language/session.h"
-#include "ui/bitmap_file.h"
-#include "ui/pictures.h"
+#include "files/bitmap_file.h"
+#include "files/pictures.h"
 
 namespace kurovel {
 namespace {
@@ -46,7 +45,7 @@ void RunLines(Session& session, const std::vector<std::string>& lines, RunReport
     try {
       session.executor.ExecuteLine(normalized);
     } catch (const KurovelError& error) {
-      report.outcome = "error";
+      report.outcome = RunResult::kError;
       report.messages.push_back(ErrorBoxText(error.what()));
     }
   }
@@ -57,20 +56,26 @@ void RunAsProgram(Session& session, const std::vector<std::string>& lines, RunRe
   HeadlessRunnerHost host(lines);
   try {
     if (session.runner.RunProgram(host) == RunOutcome::kUnbalanced) {
-      report.outcome = "unbalanced";
+      report.outcome = RunResult::kUnbalanced;
       report.messages = host.warnings;
     }
   } catch (const KurovelError& error) {
-    report.outcome = "error";
+    report.outcome = RunResult::kError;
     report.messages.push_back(ErrorBoxText(error.what()));
   }
   report.normalized = session.runner.NormalizedProgram();
 }
 
 int ExitStatusOf(const RunReport& report) {
-  if (report.outcome == "error") return kExitError;
-  if (report.outcome == "unbalanced") return kExitUnbalanced;
-  return kExitOk;
+  switch (report.outcome) {
+    case RunResult::kOk:
+      return kExitOk;
+    case RunResult::kError:
+      return kExitError;
+    case RunResult::kUnbalanced:
+      return kExitUnbalanced;
+  }
+  return kExitSoftware;  // unreachable: every result has a case
 }
 
 // The whole surface, arrow included.
@@ -83,19 +88,19 @@ Picture Snapshot(const RasterSurface& surface) {
 int Run(const RunOptions& options) {
   const std::optional<std::string> bytes = ReadProgramBytes(options.program);
   if (!bytes) {
-    std::cerr << "ファイル " << options.program << " は開けません\n";
+    std::cerr << CannotOpenMessage(options.program) << '\n';
     return kExitNoInput;
   }
-  const std::vector<std::string> lines = SplitProgramLines(*bytes);
+  const std::vector<std::string> lines = ProgramLines(*bytes);
 
   RasterSurface surface(options.width, options.height);
   Session session(surface);
-  StartSession(session);
+  session.StartAndRepaint();
   if (options.background_path) {
     // The clear-screen button with this file as the remembered background.
     PictureState pictures{*options.background_path};
     try {
-      Button4Click(session.turtle, pictures);
+      ClearWithBackground(session.turtle, pictures);
     } catch (const KurovelError& error) {
       std::cerr << ErrorBoxText(error.what()) << '\n';
       return kExitError;
@@ -117,7 +122,7 @@ int Run(const RunOptions& options) {
     outputs.push_back({*options.state_path, state.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n"});
   }
   if (const std::optional<std::string> failed = WriteOutputFiles(outputs)) {
-    std::cerr << "ファイル " << *failed << " を作成できません\n";
+    std::cerr << CannotCreateMessage(*failed) << '\n';
     return kExitCannotCreate;
   }
   return ExitStatusOf(report);

@@ -3,10 +3,12 @@
 #include <array>
 #include <set>
 
+#include "engine/limits.h"
+
 namespace kurovel {
 namespace {
 
-constexpr std::int64_t kMaxSide = 16384;
+const std::string kSideRange = "each side 1 to " + std::to_string(kMaxPictureSide);
 
 // Sets one option from its value (empty for the flags); returns an error text
 // or the empty text.
@@ -23,7 +25,7 @@ constexpr std::array<OptionRow, 6> kOptions{{
      [](RunOptions& o, std::string_view value) -> std::string {
        const std::optional<SurfaceSize> size = ParseSurfaceSize(value);
        if (!size) {
-         return "bad size '" + std::string(value) + "': expected WxH, each side 1 to 16384";
+         return "bad size '" + std::string(value) + "': expected WxH, " + kSideRange;
        }
        o.width = size->width;
        o.height = size->height;
@@ -45,14 +47,14 @@ const OptionRow* FindOption(std::string_view name) {
   return nullptr;
 }
 
-// Decimal digits only, 1 to kMaxSide; no sign, no blanks.
+// Decimal digits only, 1 to kMaxPictureSide; no sign, no blanks.
 std::optional<std::int32_t> ParseSide(std::string_view text) {
   if (text.empty()) return std::nullopt;
   std::int64_t value = 0;
   for (const char c : text) {
     if (c < '0' || c > '9') return std::nullopt;
     value = value * 10 + (c - '0');
-    if (value > kMaxSide) return std::nullopt;  // also keeps long digit runs from overflowing
+    if (value > kMaxPictureSide) return std::nullopt;  // also keeps long digit runs from overflowing
   }
   if (value < 1) return std::nullopt;
   return static_cast<std::int32_t>(value);
@@ -113,12 +115,14 @@ ParsedArguments ParseRunArguments(std::span<const std::string_view> arguments) {
   return {std::move(options), {}};
 }
 
-std::string_view RunUsage() {
-  return "usage: kurovel-run [--size WxH] [--lines] [--bmp OUT.bmp] [--state OUT.json]\n"
+const std::string& RunUsage() {
+  static const std::string usage =
+         "usage: kurovel-run [--size WxH] [--lines] [--bmp OUT.bmp] [--state OUT.json]\n"
          "                   [--background FILE.bmp] [PROGRAM | -]\n"
          "Runs a Kurovel program (Shift-JIS text) on an off-screen drawing surface.\n"
          "  PROGRAM, -          the program file; standard input for \"-\" or none\n"
-         "  --size WxH          the drawing surface, default 361x446, each side 1 to 16384\n"
+         "  --size WxH          the drawing surface, default " + std::to_string(kDefaultSurfaceWidth) + "x" +
+         std::to_string(kDefaultSurfaceHeight) + ", " + kSideRange + "\n"
          "  --lines             run every line as if typed into the command box and Enter;\n"
          "                      an error ends that line only (default: run as a program)\n"
          "  --bmp OUT.bmp       write the final drawing, arrow included, as a 24-bit BMP\n"
@@ -129,6 +133,7 @@ std::string_view RunUsage() {
          "Exit status: 0 ok, 1 an error ended a line or the run (or the background could\n"
          "not be read), 2 repeat and next do not pair up, 64 bad usage, 66 the program\n"
          "cannot be read, 73 an output cannot be written.\n";
+  return usage;
 }
 
 }  // namespace kurovel

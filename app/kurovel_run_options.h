@@ -9,11 +9,13 @@
 #include <string>
 #include <string_view>
 
+#include "engine/limits.h"
+
 namespace kurovel {
 
 struct RunOptions {
-  std::int32_t width = 361;
-  std::int32_t height = 446;
+  std::int32_t width = kDefaultSurfaceWidth;
+  std::int32_t height = kDefaultSurfaceHeight;
   bool lines = false;                     // every line as typed into the command box
   std::optional<std::string> bmp_path;    // the final surface as a BMP
   std::optional<std::string> state_path;  // the final state as JSON
@@ -31,7 +33,7 @@ struct ParsedArguments {
 // The arguments after the program name.
 ParsedArguments ParseRunArguments(std::span<const std::string_view> arguments);
 
-// "WxH", each side 1 to 16384, decimal digits only; nullopt otherwise.
+// "WxH", each side 1 to kMaxPictureSide, decimal digits only; nullopt otherwise.
 struct SurfaceSize {
   std::int32_t width = 0;
   std::int32_t height = 0;
@@ -39,6 +41,6 @@ struct SurfaceSize {
 std::optional<SurfaceSize> ParseSurfaceSize(std::string_view text);
 
 // The usage text, ending in a line break.
-std::string_view RunUsage();
+const std::string& RunUsage();
 
 }  // namespace kurovel

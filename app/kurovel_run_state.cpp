@@ -9,9 +9,9 @@ namespace kurovel {
 namespace {
 
 constexpr std::array<std::pair<PenMode, const char*>, 3> kPenModeNames{{
-    {PenMode::pmCopy, "copy"},
-    {PenMode::pmNotXor, "notxor"},
-    {PenMode::pmNop, "nop"},
+    {PenMode::kCopy, "copy"},
+    {PenMode::kNotXor, "notxor"},
+    {PenMode::kNop, "nop"},
 }};
 
 const char* PenModeName(PenMode mode) {
@@ -21,6 +21,12 @@ const char* PenModeName(PenMode mode) {
   return "copy";  // unreachable: every mode has a row
 }
 
+constexpr std::array<std::pair<RunResult, const char*>, 3> kRunResultNames{{
+    {RunResult::kOk, "ok"},
+    {RunResult::kError, "error"},
+    {RunResult::kUnbalanced, "unbalanced"},
+}};
+
 nlohmann::json Utf8Lines(const std::vector<std::string>& cp932_lines) {
   nlohmann::json lines = nlohmann::json::array();
   for (const std::string& line : cp932_lines) lines.push_back(Cp932ToUtf8(line));
@@ -28,6 +34,13 @@ nlohmann::json Utf8Lines(const std::vector<std::string>& cp932_lines) {
 }
 
 }  // namespace
+
+std::string_view RunResultName(RunResult result) {
+  for (const auto& [value, name] : kRunResultNames) {
+    if (value == result) return name;
+  }
+  return "ok";  // unreachable: every result has a row
+}
 
 nlohmann::json StateJson(const Session& session, const RasterSurface& surface, const RunReport& report) {
   const TurtleState& state = session.turtle.State();
@@ -37,18 +50,18 @@ nlohmann::json StateJson(const Session& session, const RasterSurface& surface, c
   nlohmann::json json = nlohmann::json::object();
   json["width"] = surface.Width();
   json["height"] = surface.Height();
-  json["x"] = state.X;
-  json["y"] = state.Y;
-  json["heading"] = state.Heading;
-  json["pen_down"] = state.PenIsDown == 1;
-  json["arrow_visible"] = state.ArrowVisible == 1;
-  json["color_cycle_index"] = state.ColorCycleIndex;
+  json["x"] = state.x;
+  json["y"] = state.y;
+  json["heading"] = state.heading;
+  json["pen_down"] = state.pen_down;
+  json["arrow_visible"] = state.arrow_visible;
+  json["color_cycle_index"] = state.color_cycle_index;
   json["pen_color"] = surface.GetPenColor();
   json["pen_mode"] = PenModeName(surface.GetPenMode());
   json["variables"] = std::move(variables);
   json["trace"] = Utf8Lines(session.trace);
   json["normalized"] = Utf8Lines(report.normalized);
-  json["outcome"] = report.outcome;
+  json["outcome"] = RunResultName(report.outcome);
   json["messages"] = report.messages;
   return json;
 }

@@ -2,6 +2,7 @@
 // The final state of a headless run as one JSON object.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -11,9 +12,19 @@
 
 namespace kurovel {
 
+// How a headless run ended.
+enum class RunResult {
+  kOk,          // every line ran
+  kError,       // an error ended a line (--lines) or the run
+  kUnbalanced,  // repeat and next did not pair up; nothing ran
+};
+
+// The result's name in the JSON state: "ok", "error" or "unbalanced".
+std::string_view RunResultName(RunResult result);
+
 // How the run went, besides what the session holds.
 struct RunReport {
-  std::string outcome = "ok";          // "ok", "error" or "unbalanced"
+  RunResult outcome = RunResult::kOk;
   std::vector<std::string> messages;   // UTF-8: what the error box or the warning box showed, in order
   std::vector<std::string> normalized; // CP932: the normalised lines
 };

@@ -24,17 +24,17 @@ class PaintCounter : public QObject {
   std::int64_t paints = 0;
 };
 
-kurovel::TForm1*& Form() {
-  static kurovel::TForm1* form = nullptr;
+kurovel::MainWindow*& Form() {
+  static kurovel::MainWindow* form = nullptr;
   return form;
 }
 
 void RunProgram(benchmark::State& state, const char* program, std::int64_t commands_per_run) {
-  kurovel::TForm1& form = *Form();
+  kurovel::MainWindow& form = *Form();
   form.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->setPlainText(QString::fromUtf8(program));
   PaintCounter counter;
   form.findChild<QWidget*>(QStringLiteral("PaintBox1"))->installEventFilter(&counter);
-  for (auto _ : state) form.Button6Click();
+  for (auto _ : state) form.RunProgram();
   state.SetItemsProcessed(state.iterations() * commands_per_run);
   state.counters["frames"] = benchmark::Counter(static_cast<double>(counter.paints), benchmark::Counter::kIsRate);
 }
@@ -52,7 +52,7 @@ BENCHMARK(BM_DesktopRunStar)->Unit(benchmark::kMillisecond)->UseRealTime();
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
-  auto form = std::make_unique<kurovel::TForm1>(QStringList());
+  auto form = std::make_unique<kurovel::MainWindow>(QStringList());
   form->show();
   for (int i = 0; i < 10; ++i) QCoreApplication::processEvents();
   Form() = form.get();

@@ -10,11 +10,11 @@
 namespace kurovel {
 namespace {
 
-void ForwardAndTurnPairs(benchmark::State& bench, std::int32_t arrow_visible) {
-  RasterSurface surface(361, 446);
+void ForwardAndTurnPairs(benchmark::State& bench, bool arrow_visible) {
+  RasterSurface surface(kDefaultSurfaceWidth, kDefaultSurfaceHeight);
   surface.SetPenColor(clBlue);
   Turtle turtle(surface);
-  turtle.State().ArrowVisible = arrow_visible;
+  turtle.State().arrow_visible = arrow_visible;
   turtle.ClearScreen();
   for (auto _ : bench) {
     turtle.MoveForward(1);
@@ -26,14 +26,14 @@ void ForwardAndTurnPairs(benchmark::State& bench, std::int32_t arrow_visible) {
                                                     benchmark::Counter::kIsRate);
 }
 
-void BM_ForwardTurnArrowShown(benchmark::State& bench) { ForwardAndTurnPairs(bench, 1); }
-void BM_ForwardTurnArrowHidden(benchmark::State& bench) { ForwardAndTurnPairs(bench, 0); }
+void BM_ForwardTurnArrowShown(benchmark::State& bench) { ForwardAndTurnPairs(bench, true); }
+void BM_ForwardTurnArrowHidden(benchmark::State& bench) { ForwardAndTurnPairs(bench, false); }
 BENCHMARK(BM_ForwardTurnArrowShown);
 BENCHMARK(BM_ForwardTurnArrowHidden);
 
 // fd 2147483647 from the centre, then straight back, each with the arrow brackets.
 void BM_FarForwardFromCentre(benchmark::State& bench) {
-  RasterSurface surface(361, 446);
+  RasterSurface surface(kDefaultSurfaceWidth, kDefaultSurfaceHeight);
   Turtle turtle(surface);
   turtle.ClearScreen();
   turtle.TurnRight(30);
@@ -47,7 +47,7 @@ BENCHMARK(BM_FarForwardFromCentre);
 
 // pos 2000000000 -2000000000 and back to the centre.
 void BM_FarMoveToPosition(benchmark::State& bench) {
-  RasterSurface surface(361, 446);
+  RasterSurface surface(kDefaultSurfaceWidth, kDefaultSurfaceHeight);
   Turtle turtle(surface);
   turtle.ClearScreen();
   for (auto _ : bench) {

@@ -56,8 +56,8 @@ std::int32_t RoundCoordinate(double value) {
 }
 
 Point ArrowPoint(const TurtleState& state, const ArrowTrig& trig, std::size_t k) {
-  return {RoundCoordinate(state.X + kArrowLength * trig.sin[k]),
-          RoundCoordinate(state.Y - kArrowLength * trig.cos[k])};
+  return {RoundCoordinate(state.x + kArrowLength * trig.sin[k]),
+          RoundCoordinate(state.y - kArrowLength * trig.cos[k])};
 }
 
 }  // namespace
@@ -65,17 +65,17 @@ Point ArrowPoint(const TurtleState& state, const ArrowTrig& trig, std::size_t k)
 Point SurfaceCenter(const DrawingSurface& surface) { return {surface.Width() / 2, surface.Height() / 2}; }
 
 ArrowPoints ArrowGeometry(const TurtleState& state) {
-  const ArrowTrig& trig = TrigFor(state.Heading);
-  return {ArrowPoint(state, trig, 0), ArrowPoint(state, trig, 1), ArrowPoint(state, trig, 2), {state.X, state.Y}};
+  const ArrowTrig& trig = TrigFor(state.heading);
+  return {ArrowPoint(state, trig, 0), ArrowPoint(state, trig, 1), ArrowPoint(state, trig, 2), {state.x, state.y}};
 }
 
 void DrawArrow(const TurtleState& state, DrawingSurface& surface) {
   const ColorValue saved = surface.GetPenColor();
   // The points only matter when drawn; a hidden arrow skips computing them.
-  if (state.ArrowVisible == 1) {
+  if (state.arrow_visible) {
     const ArrowPoints arrow = ArrowGeometry(state);
     surface.SetPenColor(kArrowColor);
-    surface.SetPenMode(PenMode::pmNotXor);
+    surface.SetPenMode(PenMode::kNotXor);
     surface.MoveTo(arrow.tip.x, arrow.tip.y);
     surface.LineTo(arrow.wing1.x, arrow.wing1.y);
     surface.MoveTo(arrow.notch.x, arrow.notch.y);
@@ -85,7 +85,7 @@ void DrawArrow(const TurtleState& state, DrawingSurface& surface) {
     surface.MoveTo(arrow.tip.x, arrow.tip.y);
     surface.LineTo(arrow.wing2.x, arrow.wing2.y);
   }
-  surface.SetPenMode(state.PenIsDown == 1 ? PenMode::pmCopy : PenMode::pmNop);
+  surface.SetPenMode(state.pen_down ? PenMode::kCopy : PenMode::kNop);
   surface.SetPenColor(saved);
 }
 

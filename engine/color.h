@@ -18,9 +18,9 @@ inline constexpr ColorValue clBlue = MakeColor(0, 0, 255);     // 16711680, the 
 
 // How a drawn pixel combines with the pixel already there.
 enum class PenMode {
-  pmCopy,    // the pen colour
-  pmNotXor,  // ~(pen ^ old) on the 24 colour bits: drawing twice restores the old pixel
-  pmNop,     // nothing changes (a lifted pen)
+  kCopy,      // the pen colour
+  kNotXor,  // ~(pen ^ old) on the 24 colour bits: drawing twice restores the old pixel
+  kNop,       // nothing changes (a lifted pen)
 };
 
 }  // namespace kurovel

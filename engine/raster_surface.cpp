@@ -22,7 +22,7 @@ constexpr ColorValue ToColor(std::uint32_t word) {
   return ((word >> 16) & 0xffu) | (word & 0xff00u) | ((word & 0xffu) << 16);
 }
 
-std::int32_t ClampSide(std::int32_t side) { return std::clamp(side, 0, RasterSurface::kMaxSide); }
+std::int32_t ClampSide(std::int32_t side) { return std::clamp(side, 0, kMaxPictureSide); }
 
 // Per-pixel combination for the pen modes that change pixels. The opaque top
 // byte survives NOT-XOR because it is set in both operands.
@@ -73,7 +73,7 @@ void RasterSurface::MoveTo(std::int32_t x, std::int32_t y) {
 }
 
 void RasterSurface::LineTo(std::int32_t x, std::int32_t y) {
-  if (pen_mode_ != PenMode::pmNop) PlotClippedLine(cur_x_, cur_y_, x, y);
+  if (pen_mode_ != PenMode::kNop) PlotClippedLine(cur_x_, cur_y_, x, y);
   cur_x_ = x;
   cur_y_ = y;
 }
@@ -158,7 +158,7 @@ void RasterSurface::PlotClippedLine(std::int32_t x0, std::int32_t y0, std::int32
 
   std::uint32_t* first = pixels_.data() + ys.Value() * stride + xs.Value();
   const std::int64_t count = steps.last - steps.first + 1;
-  const std::int64_t last = (pen_mode_ == PenMode::pmCopy ? WalkLine(first, count, walk, CopyOp{pen_word_})
+  const std::int64_t last = (pen_mode_ == PenMode::kCopy ? WalkLine(first, count, walk, CopyOp{pen_word_})
                                                           : WalkLine(first, count, walk, NotXorOp{pen_word_})) -
                             pixels_.data();
   // Both coordinates are monotone, so the two end pixels span the line's box.
@@ -171,7 +171,7 @@ void RasterSurface::PlotClippedLine(std::int32_t x0, std::int32_t y0, std::int32
 }
 
 void RasterSurface::Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
-  if (pen_mode_ == PenMode::pmNop) return;
+  if (pen_mode_ == PenMode::kNop) return;
   // The covered pixels are x1 .. x2 - 1 and y1 .. y2 - 1; an inverted rectangle covers none.
   const std::int64_t left = x1;
   const std::int64_t top = y1;
@@ -198,7 +198,7 @@ void RasterSurface::Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2,
       FillSpan(row, std::max(clip_left, left + 1), std::min(clip_right, right - 1), brush_op);
     }
   };
-  if (pen_mode_ == PenMode::pmCopy) {
+  if (pen_mode_ == PenMode::kCopy) {
     paint(CopyOp{pen_word_}, CopyOp{kWhiteWord});
   } else {
     paint(NotXorOp{pen_word_}, NotXorOp{kWhiteWord});

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/drawing_surface.h"
+#include "engine/limits.h"
 
 namespace kurovel {
 
@@ -18,11 +19,9 @@ struct PixelRect {
   bool Empty() const { return left >= right || top >= bottom; }
 };
 
+// Sizes larger than kMaxPictureSide either way are clamped to it.
 class RasterSurface final : public DrawingSurface {
  public:
-  // Largest width or height accepted; larger requests are clamped.
-  static constexpr std::int32_t kMaxSide = 16384;
-
   // A white surface; negative sizes count as 0.
   RasterSurface(std::int32_t width, std::int32_t height);
 
@@ -63,7 +62,7 @@ class RasterSurface final : public DrawingSurface {
   std::int32_t cur_y_ = 0;
   ColorValue pen_color_ = 0;
   std::uint32_t pen_word_ = 0xff000000u;  // pen_color_ in the pixel layout
-  PenMode pen_mode_ = PenMode::pmCopy;
+  PenMode pen_mode_ = PenMode::kCopy;
   PixelRect dirty_;
 };
 

@@ -60,14 +60,14 @@ void Turtle::LineFromTo(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::
 
 void Turtle::MoveForward(std::int32_t n) {
   DrawArrow();
-  const HeadingTrig& trig = TrigFor(state_.Heading);
-  const std::int32_t x0 = state_.X;
-  const std::int32_t y0 = state_.Y;
+  const HeadingTrig& trig = TrigFor(state_.heading);
+  const std::int32_t x0 = state_.x;
+  const std::int32_t y0 = state_.y;
   if (n != std::numeric_limits<std::int32_t>::min()) {
-    state_.X = Wrap32(std::int64_t{x0} + RoundedOffset(n, trig.sin));
-    state_.Y = Wrap32(std::int64_t{y0} - RoundedOffset(n, trig.cos));
+    state_.x = Wrap32(std::int64_t{x0} + RoundedOffset(n, trig.sin));
+    state_.y = Wrap32(std::int64_t{y0} - RoundedOffset(n, trig.cos));
   }
-  LineFromTo(x0, y0, state_.X, state_.Y);
+  LineFromTo(x0, y0, state_.x, state_.y);
   DrawArrow();
 }
 
@@ -75,81 +75,87 @@ void Turtle::MoveBack(std::int32_t n) { MoveForward(WrapNeg(n)); }
 
 void Turtle::TurnRight(std::int32_t n) {
   DrawArrow();
-  state_.Heading = CorrectHeading(WrapAdd(state_.Heading, n == 0 ? kDefaultTurn : n));
+  state_.heading = CorrectHeading(WrapAdd(state_.heading, n == 0 ? kDefaultTurn : n));
   DrawArrow();
 }
 
 void Turtle::TurnLeft(std::int32_t n) {
   DrawArrow();
-  state_.Heading = CorrectHeading(WrapSub(state_.Heading, n == 0 ? kDefaultTurn : n));
+  state_.heading = CorrectHeading(WrapSub(state_.heading, n == 0 ? kDefaultTurn : n));
   DrawArrow();
 }
 
 void Turtle::PenDown(std::int32_t n) {
-  state_.PenIsDown = 1;
+  state_.pen_down = true;
   if (n < kPaletteSize) {
     SetPaletteColor(*surface_, n);
   } else if (n == kNextCycleColor) {
-    SetPaletteColor(*surface_, state_.ColorCycleIndex);
-    state_.ColorCycleIndex = WrapAdd(state_.ColorCycleIndex, 1);
-    if (state_.ColorCycleIndex > kPaletteSize - 1) state_.ColorCycleIndex = 0;
+    SetPaletteColor(*surface_, state_.color_cycle_index);
+    state_.color_cycle_index = WrapAdd(state_.color_cycle_index, 1);
+    if (state_.color_cycle_index > kPaletteSize - 1) state_.color_cycle_index = 0;
   }
-  surface_->SetPenMode(PenMode::pmCopy);
+  surface_->SetPenMode(PenMode::kCopy);
 }
 
 void Turtle::PenUp() {
-  state_.PenIsDown = 0;
-  surface_->SetPenMode(PenMode::pmNop);
+  state_.pen_down = false;
+  surface_->SetPenMode(PenMode::kNop);
 }
 
 void Turtle::ClearScreen() {
   DrawArrow();
   const ColorValue saved = surface_->GetPenColor();
-  surface_->SetPenMode(PenMode::pmCopy);
+  surface_->SetPenMode(PenMode::kCopy);
   surface_->SetPenColor(clWhite);
   surface_->Rectangle(0, 0, surface_->Width(), surface_->Height());
   surface_->SetPenColor(saved);
   const Point center = SurfaceCenter(*surface_);
-  state_.X = center.x;
-  state_.Y = center.y;
-  state_.ColorCycleIndex = 0;
-  state_.Heading = 0;
+  state_.x = center.x;
+  state_.y = center.y;
+  state_.color_cycle_index = 0;
+  state_.heading = 0;
   DrawArrow();
+}
+
+void Turtle::Recentre() {
+  const Point center = SurfaceCenter(*surface_);
+  state_.x = center.x;
+  state_.y = center.y;
 }
 
 void Turtle::GoHome() {
   DrawArrow();
   const Point center = SurfaceCenter(*surface_);
-  state_.X = center.x;
-  state_.Y = center.y;
-  state_.PenIsDown = 1;
+  state_.x = center.x;
+  state_.y = center.y;
+  state_.pen_down = true;
   DrawArrow();
 }
 
 void Turtle::ResetHeading() {
   DrawArrow();
-  state_.Heading = 0;
+  state_.heading = 0;
   DrawArrow();
 }
 
 void Turtle::ToggleArrow() {
   DrawArrow();
-  if (state_.ArrowVisible == 1) {
-    state_.ArrowVisible = 0;
+  if (state_.arrow_visible) {
+    state_.arrow_visible = false;
     return;
   }
-  state_.ArrowVisible = 1;
+  state_.arrow_visible = true;
   DrawArrow();
 }
 
 void Turtle::MoveToPosition(std::int32_t x, std::int32_t y) {
   DrawArrow();
-  const std::int32_t x0 = state_.X;
-  const std::int32_t y0 = state_.Y;
+  const std::int32_t x0 = state_.x;
+  const std::int32_t y0 = state_.y;
   const Point center = SurfaceCenter(*surface_);
-  state_.X = WrapAdd(center.x, x);
-  state_.Y = WrapSub(center.y, y);
-  LineFromTo(x0, y0, state_.X, state_.Y);
+  state_.x = WrapAdd(center.x, x);
+  state_.y = WrapSub(center.y, y);
+  LineFromTo(x0, y0, state_.x, state_.y);
   DrawArrow();
 }
 

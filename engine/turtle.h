@@ -37,6 +37,11 @@ class Turtle {
   // pos, once the two texts are converted: x to the right and y upwards from the centre.
   void MoveToPosition(std::int32_t x, std::int32_t y);
 
+  // Puts the turtle at the surface's centre without drawing, after the surface
+  // was resized: the arrow drawn before went with the old picture, and the repaint
+  // that follows draws it at the new place.
+  void Recentre();
+
  private:
   void LineFromTo(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1);
 

@@ -6,12 +6,12 @@
 namespace kurovel {
 
 struct TurtleState {
-  std::int32_t X = 200;
-  std::int32_t Y = 200;
-  std::int32_t Heading = 0;        // whole degrees, 0 up, clockwise; not kept in 0..360
-  std::int32_t PenIsDown = 1;      // 1 = down; any other value counts as up
-  std::int32_t ArrowVisible = 1;   // 1 = shown; any other value counts as hidden
-  std::int32_t ColorCycleIndex = 0;  // next palette entry for "pd 99", 0..15
+  std::int32_t x = 200;
+  std::int32_t y = 200;
+  std::int32_t heading = 0;            // whole degrees, 0 up, clockwise; not kept in 0..360
+  bool pen_down = true;                // lines are drawn while the turtle moves
+  bool arrow_visible = true;           // the arrow cursor is shown
+  std::int32_t color_cycle_index = 0;  // next palette entry for "pd 99", 0..15
 };
 
 struct Point {

@@ -11,21 +11,11 @@
 #include "language/normalizer.h"
 #include "language/session.h"
 
-namespace {
-
-// The start state without the app library: every variable 10, arrow drawn.
-void StartOn(kurovel::Session& session) {
-  session.variables.SetAll(10);
-  session.turtle.DrawArrow();
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   kurovel::RasterSurface surface(64, 48);
   kurovel::Session session(surface);
-  StartOn(session);
+  session.StartAndRepaint();
   const std::string line = kurovel::NormalizeLine(bytes);
   try {
     session.executor.ExecuteLine(line);

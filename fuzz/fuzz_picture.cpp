@@ -14,8 +14,8 @@
 #include "engine/picture.h"
 #include "engine/raster_surface.h"
 #include "language/errors.h"
-#include "ui/bitmap_file.h"
-#include "ui/pictures.h"
+#include "files/bitmap_file.h"
+#include "files/pictures.h"
 
 #include <unistd.h>
 

@@ -16,10 +16,9 @@
 #include <string_view>
 #include <vector>
 
-#include "app/kurovel_run_lines.h"
-#include "app/kurovel_run_startup.h"
 #include "engine/raster_surface.h"
 #include "language/errors.h"
+#include "language/program_lines.h"
 #include "language/runner.h"
 #include "language/session.h"
 
@@ -44,12 +43,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   kurovel::RasterSurface surface(64, 48);
   kurovel::Session session(surface);
-  kurovel::StartSession(session);
-  kurovel::HeadlessRunnerHost host(WithTicks(kurovel::SplitProgramLines(bytes)));
+  session.StartAndRepaint();
+  kurovel::HeadlessRunnerHost host(WithTicks(kurovel::ProgramLines(bytes)));
 
   int commands = 0;
   session.executor.SetPendingEventsHook([&] {
-    if (++commands == kCommandBudget) session.runner.Button7Click(host);
+    if (++commands == kCommandBudget) session.runner.StopProgram(host);
   });
   try {
     session.runner.RunProgram(host);
@@ -57,6 +56,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A count that is no integer or an arithmetic error ends the run.
   }
   // Whatever ended the run, the buttons must be back to idle.
-  if (!host.run_button_enabled || host.stop_button_enabled || session.runner.Running()) __builtin_trap();
+  if (!host.run_enabled || host.stop_enabled || session.runner.Running()) __builtin_trap();
   return 0;
 }

@@ -16,7 +16,7 @@
 
 #include "language/cp932.h"
 #include "language/errors.h"
-#include "ui/program_file.h"
+#include "files/program_file.h"
 
 namespace {
 

@@ -22,4 +22,10 @@ std::string NotAnIntegerMessage(std::string_view cp932_text) {
   return message;
 }
 
+std::string CannotOpenMessage(std::string_view path) { return "ファイル " + std::string(path) + " は開けません"; }
+
+std::string CannotCreateMessage(std::string_view path) {
+  return "ファイル " + std::string(path) + " を作成できません";
+}
+
 }  // namespace kurovel

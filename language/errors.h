@@ -22,5 +22,9 @@ inline constexpr std::string_view kDivisionByZero = "0 による浮動小数点�
 inline constexpr std::string_view kInvalidOperation = "不正な浮動小数点数演算命令";
 // "'%s' は整数ではありません" with the text converted from CP932.
 std::string NotAnIntegerMessage(std::string_view cp932_text);
+// "ファイル %s は開けません": a program or picture file that cannot be read (path in UTF-8).
+std::string CannotOpenMessage(std::string_view path);
+// "ファイル %s を作成できません": a file that cannot be created or replaced (path in UTF-8).
+std::string CannotCreateMessage(std::string_view path);
 
 }  // namespace kurovel

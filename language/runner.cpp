@@ -3,6 +3,7 @@
 #include <iterator>
 #include <utility>
 
+#include "engine/limits.h"
 #include "language/errors.h"
 #include "language/normalizer.h"
 #include "language/numbers.h"
@@ -65,86 +66,86 @@ std::string RepeatCountText(std::string_view line) {
 BlockTables ScanBlocks(const std::vector<std::string>& program) {
   BlockTables t;
   const std::size_t lines = program.size();
-  t.MatchingNext.assign(lines, 0);
-  t.BlockStart.assign(lines, 0);
-  t.CountText.assign(lines, std::string());
-  t.RepeatLine.assign(lines, 0);
-  std::int32_t m = 0;  // nexts since the depth was last 0; places NextLines entries
+  t.matching_next.assign(lines, 0);
+  t.block_start.assign(lines, 0);
+  t.count_text.assign(lines, std::string());
+  t.repeat_line.assign(lines, false);
+  std::int32_t m = 0;  // nexts since the depth was last 0; places next_lines entries
 
   for (std::size_t i = 0; i < lines; ++i) {
     const auto line = static_cast<std::int32_t>(i);
     const std::string& text = program[i];
     if (IsRepeatLine(text)) {
-      t.RepeatLine[i] = 1;
-      t.BlockStart[i] = line;
-      t.CountText[i] = RepeatCountText(text);
+      t.repeat_line[i] = true;
+      t.block_start[i] = line;
+      t.count_text[i] = RepeatCountText(text);
       // Below depth 0 (after a stray next) there is no slot to remember it in.
-      if (t.Depth >= 0) Store(t.OpenRepeats, t.Depth, line);
-      Store(t.RepeatLines, t.RepeatTotal, line);
-      ++t.RepeatTotal;
-      ++t.Depth;
+      if (t.depth >= 0) Store(t.open_repeats, t.depth, line);
+      Store(t.repeat_lines, t.repeat_total, line);
+      ++t.repeat_total;
+      ++t.depth;
     }
     if (IsNextLine(text)) {
-      if (t.Depth <= 0) {
+      if (t.depth <= 0) {
         // Nothing is open for it to close: remember only that the program is unbalanced.
-        --t.Depth;
-        t.StrayNext = true;
+        --t.depth;
+        t.stray_next = true;
         continue;
       }
-      --t.Depth;
-      t.MatchingNext[static_cast<std::size_t>(t.OpenRepeats[static_cast<std::size_t>(t.Depth)])] = line;
+      --t.depth;
+      t.matching_next[static_cast<std::size_t>(t.open_repeats[static_cast<std::size_t>(t.depth)])] = line;
       ++m;
       // m never exceeds the repeats counted since the depth was last 0, so this is >= 0.
-      Store(t.NextLines, t.RepeatTotal - m, line);
-      if (t.Depth == 0) {
-        Store(t.NextLines, t.RepeatTotal, line);
+      Store(t.next_lines, t.repeat_total - m, line);
+      if (t.depth == 0) {
+        Store(t.next_lines, t.repeat_total, line);
         m = 0;
       }
     }
   }
-  // The trace reads entries 0 to RepeatTotal of both tables.
-  const auto per_repeat = static_cast<std::size_t>(t.RepeatTotal) + 1;
-  if (t.RepeatLines.size() < per_repeat) t.RepeatLines.resize(per_repeat, 0);
-  if (t.NextLines.size() < per_repeat) t.NextLines.resize(per_repeat, 0);
+  // The trace reads entries 0 to repeat_total of both tables.
+  const auto per_repeat = static_cast<std::size_t>(t.repeat_total) + 1;
+  if (t.repeat_lines.size() < per_repeat) t.repeat_lines.resize(per_repeat, 0);
+  if (t.next_lines.size() < per_repeat) t.next_lines.resize(per_repeat, 0);
   return t;
 }
 
 std::vector<std::string> BlockTrace(const BlockTables& t) {
-  const std::size_t lines = t.BlockStart.size();
-  const auto repeats = static_cast<std::size_t>(t.RepeatTotal < 0 ? 0 : t.RepeatTotal);
+  const std::size_t lines = t.block_start.size();
+  const auto repeats = static_cast<std::size_t>(t.repeat_total < 0 ? 0 : t.repeat_total);
   std::vector<std::string> trace;
   trace.reserve(lines + repeats + 3);
-  trace.push_back("rn=" + std::to_string(t.RepeatTotal));
+  trace.push_back("rn=" + std::to_string(t.repeat_total));
   for (std::size_t i = 0; i < lines; ++i) {
-    std::string entry = std::to_string(t.BlockStart[i]);
+    std::string entry = std::to_string(t.block_start[i]);
     entry += ':';
-    entry += std::to_string(EntryOrZero(t.MatchingNext, i));
+    entry += std::to_string(EntryOrZero(t.matching_next, i));
     entry += ':';
-    if (i < t.CountText.size()) entry += t.CountText[i];
+    if (i < t.count_text.size()) entry += t.count_text[i];
     trace.push_back(std::move(entry));
   }
   for (std::size_t k = 0; k <= repeats; ++k) {
-    trace.push_back(std::to_string(EntryOrZero(t.RepeatLines, k)) + ":" +
-                    std::to_string(EntryOrZero(t.NextLines, k)));
+    trace.push_back(std::to_string(EntryOrZero(t.repeat_lines, k)) + ":" +
+                    std::to_string(EntryOrZero(t.next_lines, k)));
   }
-  trace.push_back("j=" + std::to_string(t.Depth));
+  trace.push_back("j=" + std::to_string(t.depth));
   return trace;
 }
 
 RunOutcome ProgramRunner::RunProgram(RunnerHost& host) {
   const ActiveRun active(active_runs_);
-  run_enabled_ = 1;
-  host.SetButton7Enabled(true);
-  host.SetButton6Enabled(false);
+  run_enabled_ = true;
+  host.SetStopEnabled(true);
+  host.SetRunEnabled(false);
   // A fresh state for this run: an older run still unwinding keeps its own.
   const auto run = std::make_shared<RunState>();
   current_ = run;
   try {
-    const std::vector<std::string> editor_lines = host.EditorLines();
+    const std::vector<std::string> program_lines = host.ProgramLines();
     trace_.clear();
-    run->program.reserve(editor_lines.size());
-    for (const std::string& line : editor_lines) {
-      run->program.push_back(NormalizeLine(std::string_view(line).substr(0, kEditorLineLimit)));
+    run->program.reserve(program_lines.size());
+    for (const std::string& line : program_lines) {
+      run->program.push_back(NormalizeLine(std::string_view(line).substr(0, kMaxLineBytes)));
     }
     run->tables = ScanBlocks(run->program);
     std::vector<std::string> trace = BlockTrace(run->tables);
@@ -158,29 +159,29 @@ RunOutcome ProgramRunner::RunProgram(RunnerHost& host) {
       return RunOutcome::kStopped;  // the buttons stay as Stop (or the newer run) left them
     }
     if (current_ == run) {
-      host.SetButton7Enabled(false);
-      host.SetButton6Enabled(true);
+      host.SetStopEnabled(false);
+      host.SetRunEnabled(true);
     }
     return outcome;
   } catch (...) {
     // An error ends the run at every level; back to idle unless a newer run owns the buttons.
     if (current_ == run) {
-      host.SetButton7Enabled(false);
-      host.SetButton6Enabled(true);
+      host.SetStopEnabled(false);
+      host.SetRunEnabled(true);
     }
     throw;
   }
 }
 
-void ProgramRunner::Button7Click(RunnerHost& host) {
-  run_enabled_ = 0;
-  host.SetButton7Enabled(false);
-  host.SetButton6Enabled(true);
+void ProgramRunner::StopProgram(RunnerHost& host) {
+  run_enabled_ = false;
+  host.SetStopEnabled(false);
+  host.SetRunEnabled(true);
 }
 
-// The loop that the recursive description expresses with RunBlock calling itself:
-// every open block is a frame on an explicit stack, so nesting depth costs heap,
-// not C++ stack. The run may go on is tested before every line at every level.
+// Nested repetition without recursion: every open block is a frame on an explicit
+// stack, so nesting depth costs heap, not C++ stack. Whether the run may go on is
+// tested before every line at every level.
 bool ProgramRunner::ExecuteProgram(const RunState& run) {
   const BlockTables& t = run.tables;
   std::vector<Frame> frames;
@@ -198,10 +199,10 @@ bool ProgramRunner::ExecuteProgram(const RunState& run) {
     }
     if (!MayContinue(run)) return false;
     const auto line = static_cast<std::size_t>(frame.line);
-    if (t.RepeatLine[line] != 0) {
+    if (t.repeat_line[line]) {
       // Execution goes on after the matching next once the block has run.
-      frame.line = t.MatchingNext[line] + 1;
-      RunBlock(frames, t.BlockStart[line], t.MatchingNext[line], t.CountText[line]);
+      frame.line = t.matching_next[line] + 1;
+      RunBlock(frames, t.block_start[line], t.matching_next[line], t.count_text[line]);
     } else {
       frame.line += 1;
       executor_.ExecuteLine(run.program[line]);

@@ -20,38 +20,36 @@ namespace kurovel {
 inline constexpr std::string_view kWarningCaption = "警告";
 inline constexpr std::string_view kUnbalancedWarning = "繰り返しの対(RepeatとNextの数)が一致していません";
 
-// Each editor line is read up to this many bytes; the rest is not part of the program.
-inline constexpr std::size_t kEditorLineLimit = 4096;
-
-// What the runner needs from its caller. Pending events do not pass through here:
-// the caller installs them as the LineExecutor's hook, so Stop, command-box lines
-// and even a new Run can arrive in the middle of a command.
+// What the runner needs from its caller: the program, whether running and
+// stopping are offered, and the warning box. Pending events do not pass through
+// here: the caller installs them as the LineExecutor's hook, so Stop, command-box
+// lines and even a new Run can arrive in the middle of a command.
 class RunnerHost {
  public:
   virtual ~RunnerHost() = default;
-  // The editor's lines, CP932, without line breaks.
-  virtual std::vector<std::string> EditorLines() const = 0;
-  virtual void SetButton6Enabled(bool enabled) = 0;  // Run
-  virtual void SetButton7Enabled(bool enabled) = 0;  // Stop
+  // The program's lines, CP932, without line breaks.
+  virtual std::vector<std::string> ProgramLines() const = 0;
+  virtual void SetRunEnabled(bool enabled) = 0;
+  virtual void SetStopEnabled(bool enabled) = 0;
   // A modal box with caption and text (UTF-8), one OK button and no icon.
   virtual void ShowWarning(std::string_view caption, std::string_view text) = 0;
 };
 
-// A host without a window: the lines are given, the buttons' states are kept,
-// the warnings are collected. Used by kurovel-run and the tests.
+// A host without a window: the lines are given, the run and stop states are
+// kept, the warnings are collected. Used by kurovel-run and the tests.
 class HeadlessRunnerHost : public RunnerHost {
  public:
   HeadlessRunnerHost() = default;
-  explicit HeadlessRunnerHost(std::vector<std::string> editor_lines) : lines(std::move(editor_lines)) {}
+  explicit HeadlessRunnerHost(std::vector<std::string> program_lines) : lines(std::move(program_lines)) {}
 
-  std::vector<std::string> EditorLines() const override { return lines; }
-  void SetButton6Enabled(bool enabled) override { run_button_enabled = enabled; }
-  void SetButton7Enabled(bool enabled) override { stop_button_enabled = enabled; }
+  std::vector<std::string> ProgramLines() const override { return lines; }
+  void SetRunEnabled(bool enabled) override { run_enabled = enabled; }
+  void SetStopEnabled(bool enabled) override { stop_enabled = enabled; }
   void ShowWarning(std::string_view, std::string_view text) override { warnings.emplace_back(text); }
 
   std::vector<std::string> lines;      // CP932
-  bool run_button_enabled = true;      // idle: Run enabled,
-  bool stop_button_enabled = false;    // Stop disabled
+  bool run_enabled = true;             // idle: Run offered,
+  bool stop_enabled = false;           // Stop not
   std::vector<std::string> warnings;   // texts of the warning boxes shown, UTF-8
 };
 
@@ -59,18 +57,18 @@ class HeadlessRunnerHost : public RunnerHost {
 // have one entry per program line and the per-repeat tables grow with the program,
 // so no program is too long for them.
 struct BlockTables {
-  std::vector<std::int32_t> MatchingNext;  // per line: the next line closing a repeat line, else 0
-  std::vector<std::int32_t> BlockStart;    // per line: L for a repeat line L, else 0
-  std::vector<std::string> CountText;      // per line: the count text of a repeat line, else empty
-  std::vector<std::uint8_t> RepeatLine;    // per line: 1 for a repeat line
-  std::vector<std::int32_t> OpenRepeats;   // per depth: the repeat lines open during the scan
-  std::vector<std::int32_t> RepeatLines;   // per repeat, 0 to RepeatTotal: its line (trace only)
-  std::vector<std::int32_t> NextLines;     // per repeat, 0 to RepeatTotal: a next line (trace only)
-  std::int32_t RepeatTotal = 0;
-  std::int32_t Depth = 0;
-  bool StrayNext = false;  // a next line was met while no repeat was open
+  std::vector<std::int32_t> matching_next;  // per line: the next line closing a repeat line, else 0
+  std::vector<std::int32_t> block_start;    // per line: L for a repeat line L, else 0
+  std::vector<std::string> count_text;      // per line: the count text of a repeat line, else empty
+  std::vector<bool> repeat_line;           // per line: true for a repeat line
+  std::vector<std::int32_t> open_repeats;   // per depth: the repeat lines open during the scan
+  std::vector<std::int32_t> repeat_lines;   // per repeat, 0 to repeat_total: its line (trace only)
+  std::vector<std::int32_t> next_lines;     // per repeat, 0 to repeat_total: a next line (trace only)
+  std::int32_t repeat_total = 0;
+  std::int32_t depth = 0;
+  bool stray_next = false;  // a next line was met while no repeat was open
 
-  bool Balanced() const { return Depth == 0 && !StrayNext; }
+  bool Balanced() const { return depth == 0 && !stray_next; }
 };
 
 // A plain byte search for "repeat"/"REPEAT" and "next"/"NEXT" (other mixed forms do not count).
@@ -97,21 +95,19 @@ class ProgramRunner {
   ProgramRunner(const ProgramRunner&) = delete;
   ProgramRunner& operator=(const ProgramRunner&) = delete;
 
-  // The Run button. A KurovelError (a repeat count that is no integer, an
-  // arithmetic error of a line) ends the run at every level; Run and Stop are
+  // Runs the host's program. A KurovelError (a repeat count that is no integer,
+  // an arithmetic error of a line) ends the run at every level; Run and Stop are
   // back to idle when it leaves this function.
   RunOutcome RunProgram(RunnerHost& host);
-  RunOutcome Button6Click(RunnerHost& host) { return RunProgram(host); }
-  // The Stop button: the current run executes no further line.
-  void Button7Click(RunnerHost& host);
+  // Stop: the current run executes no further line.
+  void StopProgram(RunnerHost& host);
 
-  // 1 after construction and after every Run, 0 after Stop.
-  std::int32_t RunEnabled() const { return run_enabled_; }
+  // True after construction and after every Run, false after Stop.
+  bool RunEnabled() const { return run_enabled_; }
   // True while some RunProgram call has not returned.
   bool Running() const { return active_runs_ > 0; }
   // What the latest run built; kept until the next Run.
   const std::vector<std::string>& NormalizedProgram() const { return current_->program; }
-  const BlockTables& Tables() const { return current_->tables; }
 
  private:
   // Everything one run reads while it executes. A newer run makes a new one, so an
@@ -129,7 +125,7 @@ class ProgramRunner {
     std::int32_t line = 0;    // the next line to run in the current pass
   };
 
-  bool MayContinue(const RunState& run) const { return run_enabled_ != 0 && current_.get() == &run; }
+  bool MayContinue(const RunState& run) const { return run_enabled_ && current_.get() == &run; }
   bool ExecuteProgram(const RunState& run);
   void RunBlock(std::vector<Frame>& frames, std::int32_t start, std::int32_t end, std::string_view count_text);
   std::int32_t BlockCount(std::string_view count_text) const;
@@ -138,7 +134,7 @@ class ProgramRunner {
   const VariableTable& variables_;
   TraceList& trace_;
   std::shared_ptr<RunState> current_ = std::make_shared<RunState>();
-  std::int32_t run_enabled_ = 1;
+  bool run_enabled_ = true;
   int active_runs_ = 0;
 };
 

@@ -17,6 +17,21 @@ class Session {
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
+  // The start state, as the main window's creation gives it: the turtle at its
+  // start values, every variable 10, the trace empty, the arrow drawn once.
+  void Start();
+  // What every repaint does before the remembered background is laid: the
+  // painted area (the window's whole client area, which may reach beyond the
+  // surface) white, the pen blue, then the clear-screen operation, which puts the
+  // turtle at the centre and draws the arrow there.
+  void Repaint(std::int32_t painted_width, std::int32_t painted_height);
+  // Start followed by the first repaint of the whole surface: the state a run
+  // begins from in kurovel-run and the fuzz targets.
+  void StartAndRepaint() {
+    Start();
+    Repaint(turtle.Surface().Width(), turtle.Surface().Height());
+  }
+
   Turtle turtle;
   VariableTable variables;
   TraceList trace;

@@ -71,11 +71,11 @@ Answer AskYesNoCancel(QWidget* parent, const QString& caption, const QString& te
   switch (RunBox(parent, QMessageBox::NoIcon, caption, text,
                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel)) {
     case QMessageBox::Yes:
-      return Answer::Yes;
+      return Answer::kYes;
     case QMessageBox::No:
-      return Answer::No;
+      return Answer::kNo;
     default:
-      return Answer::Cancel;
+      return Answer::kCancel;
   }
 }
 

@@ -25,7 +25,7 @@ void ShowErrorBox(QWidget* parent, std::string_view message_utf8);
 // No icon; true only for OK.
 bool AskOkCancel(QWidget* parent, const QString& caption, const QString& text);
 
-enum class Answer { Yes, No, Cancel };
+enum class Answer { kYes, kNo, kCancel };
 // No icon; closing the box gives Cancel.
 Answer AskYesNoCancel(QWidget* parent, const QString& caption, const QString& text);
 

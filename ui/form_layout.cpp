@@ -18,7 +18,7 @@ FormLayout ComputeFormLayout(int outer_width, int outer_height, int panel_width)
   const std::int64_t w = outer_width;
   const std::int64_t h = outer_height;
   FormLayout layout;
-  layout.paint_box_width = NonNegative(w - (panel_width + 5));
+  layout.drawing_area_width = NonNegative(w - (panel_width + 5));
   layout.editor_width = NonNegative(std::int64_t{panel_width} - 5);
   layout.editor_height = NonNegative(h - 200);
   layout.first_row_top = NonNegative(h - 115);

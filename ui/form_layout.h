@@ -6,7 +6,7 @@
 namespace kurovel {
 
 struct FormLayout {
-  int paint_box_width = 0;  // the drawing area, docked left
+  int drawing_area_width = 0;  // the drawing area, docked left
   int editor_width = 0;     // Memo1
   int editor_height = 0;
   int first_row_top = 0;    // Button4, Button2, Button1

@@ -35,9 +35,9 @@
 #include "ui/form_layout.h"
 #include "ui/help_window.h"
 #include "ui/insertion_menu.h"
-#include "ui/paint_box.h"
-#include "ui/program_document.h"
-#include "ui/program_file.h"
+#include "ui/drawing_area.h"
+#include "files/program_document.h"
+#include "files/program_file.h"
 #include "ui/start_rules.h"
 
 namespace kurovel {
@@ -91,31 +91,31 @@ void MakeTextBlack(QWidget* widget) {
 
 }  // namespace
 
-// The runner's view of the window: the editor's lines, the two buttons and the
-// warning box.
-class TForm1::Host final : public RunnerHost {
+// The runner's view of the window: the editor's lines, the Run and Stop buttons
+// and the warning box.
+class MainWindow::RunnerView final : public RunnerHost {
  public:
-  explicit Host(TForm1& form) : form_(form) {}
-  std::vector<std::string> EditorLines() const override { return form_.EditorLinesCp932(); }
-  void SetButton6Enabled(bool enabled) override { form_.button6_->setEnabled(enabled); }
-  void SetButton7Enabled(bool enabled) override { form_.button7_->setEnabled(enabled); }
+  explicit RunnerView(MainWindow& form) : form_(form) {}
+  std::vector<std::string> ProgramLines() const override { return form_.EditorLinesCp932(); }
+  void SetRunEnabled(bool enabled) override { form_.run_button_->setEnabled(enabled); }
+  void SetStopEnabled(bool enabled) override { form_.stop_button_->setEnabled(enabled); }
   void ShowWarning(std::string_view caption, std::string_view text) override {
     ShowMessage(&form_, Utf8(caption), Utf8(text));
   }
 
  private:
-  TForm1& form_;
+  MainWindow& form_;
 };
 
-TForm1::TForm1(const QStringList& arguments, QWidget* parent)
-    : QMainWindow(parent), host_(std::make_unique<Host>(*this)) {
+MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
+    : QMainWindow(parent), runner_view_(std::make_unique<RunnerView>(*this)) {
   setObjectName(QStringLiteral("Form1"));
   BuildControls();
   BuildMenu();
   SetTabOrder();
   session_.executor.SetPendingEventsHook([this] { ProcessPendingEvents(); });
   refresh_clock_.start();
-  help_ = new HelpWindow(this);
+  help_window_ = new HelpWindow(this);
   // Client area 823 x 446 below the menu bar, centred on the desktop.
   resize(823, 446 + menuBar()->sizeHint().height());
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -124,15 +124,15 @@ TForm1::TForm1(const QStringList& arguments, QWidget* parent)
     move(placed.topLeft());
   }
   setWindowTitle(CaptionFor(QString()));
-  FormCreate(arguments);
+  StartUp(arguments);
 }
 
-TForm1::~TForm1() {
+MainWindow::~MainWindow() {
   // The hook points at this window; a session outliving it must not call back.
   session_.executor.SetPendingEventsHook({});
 }
 
-void TForm1::BuildControls() {
+void MainWindow::BuildControls() {
   QFont system_font = font();  // "System": the platform's UI font at 13 pixels
   system_font.setPixelSize(13);
   setFont(system_font);
@@ -141,19 +141,19 @@ void TForm1::BuildControls() {
   central_->setObjectName(QStringLiteral("ClientArea"));
   setCentralWidget(central_);
 
-  paint_box1_ = new PaintBox(surface_, central_);
-  paint_box1_->setObjectName(QStringLiteral("PaintBox1"));
-  paint_box1_->setAccessibleName(QStringLiteral("描画エリア"));
-  paint_box1_->setGeometry(0, 0, 361, 446);
+  drawing_area_ = new DrawingArea(surface_, central_);
+  drawing_area_->setObjectName(QStringLiteral("PaintBox1"));
+  drawing_area_->setAccessibleName(QStringLiteral("描画エリア"));
+  drawing_area_->setGeometry(0, 0, kDefaultSurfaceWidth, kDefaultSurfaceHeight);
 
   struct HiddenList {
-    QPlainTextEdit* TForm1::*member;
+    QPlainTextEdit* MainWindow::*member;
     const char* name;
     QRect geometry;
   };
   static const HiddenList kHiddenLists[] = {
-      {&TForm1::memo2_, "Memo2", QRect(16, 104, 105, 257)},  // the run's trace
-      {&TForm1::memo3_, "Memo3", QRect(352, 64, 201, 321)},  // the normalised program
+      {&MainWindow::trace_view_, "Memo2", QRect(16, 104, 105, 257)},  // the run's trace
+      {&MainWindow::normalized_view_, "Memo3", QRect(352, 64, 201, 321)},  // the normalised program
   };
   for (const HiddenList& list : kHiddenLists) {
     auto* memo = new QPlainTextEdit(QString::fromUtf8(list.name), central_);
@@ -165,24 +165,24 @@ void TForm1::BuildControls() {
     this->*list.member = memo;
   }
 
-  panel1_ = new QFrame(central_);
-  panel1_->setObjectName(QStringLiteral("Panel1"));
-  panel1_->setFrameStyle(QFrame::Panel | QFrame::Raised);
-  panel1_->setGeometry(573, 0, kPanelWidth, 446);
-  panel1_->raise();  // covers the part of the drawing area that reaches under it
+  panel_ = new QFrame(central_);
+  panel_->setObjectName(QStringLiteral("Panel1"));
+  panel_->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  panel_->setGeometry(573, 0, kPanelWidth, 446);
+  panel_->raise();  // covers the part of the drawing area that reaches under it
 
   struct LabelSpec {
-    QLabel* TForm1::*member;
+    QLabel* MainWindow::*member;
     const char* name;
     const char* text;
     QRect geometry;
   };
   static const LabelSpec kLabels[] = {
-      {&TForm1::label1_, "Label1", "１行コマンド", QRect(8, 8, 84, 13)},
-      {&TForm1::label2_, "Label2", "プログラム", QRect(8, 56, 70, 13)},
+      {&MainWindow::command_label_, "Label1", "１行コマンド", QRect(8, 8, 84, 13)},
+      {&MainWindow::program_label_, "Label2", "プログラム", QRect(8, 56, 70, 13)},
   };
   for (const LabelSpec& entry : kLabels) {
-    auto* label = new QLabel(QString::fromUtf8(entry.text), panel1_);
+    auto* label = new QLabel(QString::fromUtf8(entry.text), panel_);
     label->setObjectName(QString::fromUtf8(entry.name));
     label->setGeometry(entry.geometry);
     label->setFont(GothicFont(13));
@@ -190,46 +190,46 @@ void TForm1::BuildControls() {
     this->*entry.member = label;
   }
 
-  edit1_ = new QLineEdit(panel1_);
-  edit1_->setObjectName(QStringLiteral("Edit1"));
-  edit1_->setGeometry(8, 24, 233, 24);
-  edit1_->setFont(GothicFont(16));
-  MakeTextBlack(edit1_);
-  edit1_->installEventFilter(this);  // Edit1KeyDown
+  command_box_ = new QLineEdit(panel_);
+  command_box_->setObjectName(QStringLiteral("Edit1"));
+  command_box_->setGeometry(8, 24, 233, 24);
+  command_box_->setFont(GothicFont(16));
+  MakeTextBlack(command_box_);
+  command_box_->installEventFilter(this);  // CommandBoxKeyDown
 
-  memo1_ = new QPlainTextEdit(panel1_);
-  memo1_->setObjectName(QStringLiteral("Memo1"));
-  memo1_->setAccessibleName(QStringLiteral("プログラム"));
-  memo1_->setGeometry(8, 80, 153, 217);
-  memo1_->setFont(GothicFont(16));
-  MakeTextBlack(memo1_);
-  memo1_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  memo1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  memo1_->setTabChangesFocus(true);  // Tab moves on instead of typing a tab
-  new InsertionMenu(memo1_, [this](const std::string& message) { ShowErrorBox(this, message); });
+  editor_ = new QPlainTextEdit(panel_);
+  editor_->setObjectName(QStringLiteral("Memo1"));
+  editor_->setAccessibleName(QStringLiteral("プログラム"));
+  editor_->setGeometry(8, 80, 153, 217);
+  editor_->setFont(GothicFont(16));
+  MakeTextBlack(editor_);
+  editor_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  editor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  editor_->setTabChangesFocus(true);  // Tab moves on instead of typing a tab
+  new InsertionMenu(editor_, [this](const std::string& message) { ShowErrorBox(this, message); });
 
-  label1_->setBuddy(edit1_);
-  label2_->setBuddy(memo1_);
+  command_label_->setBuddy(command_box_);
+  program_label_->setBuddy(editor_);
 
   struct ButtonSpec {
-    QPushButton* TForm1::*member;
+    QPushButton* MainWindow::*member;
     const char* name;
     const char* text;
     QRect geometry;
-    void (TForm1::*handler)();
+    void (MainWindow::*handler)();
   };
   static const ButtonSpec kButtons[] = {
-      {&TForm1::button6_, "Button6", "実行", QRect(88, 52, 81, 25), &TForm1::Button6Click},
-      {&TForm1::button7_, "Button7", "中断", QRect(184, 52, 49, 25), &TForm1::Button7Click},
-      {&TForm1::button4_, "Button4", "画面消去", QRect(5, 304, 70, 25), &TForm1::Button4Click},
-      {&TForm1::button2_, "Button2", "呼出", QRect(91, 304, 54, 25), &TForm1::Button2Click},
-      {&TForm1::button1_, "Button1", "終了", QRect(176, 304, 57, 50), &TForm1::Button1Click},
-      {&TForm1::button5_, "Button5", "使い方", QRect(5, 336, 70, 25), &TForm1::Button5Click},
-      {&TForm1::button3_, "Button3", "保存", QRect(91, 336, 54, 25), &TForm1::Button3Click},
+      {&MainWindow::run_button_, "Button6", "実行", QRect(88, 52, 81, 25), &MainWindow::RunProgram},
+      {&MainWindow::stop_button_, "Button7", "中断", QRect(184, 52, 49, 25), &MainWindow::StopProgram},
+      {&MainWindow::clear_button_, "Button4", "画面消去", QRect(5, 304, 70, 25), &MainWindow::ClearScreen},
+      {&MainWindow::open_button_, "Button2", "呼出", QRect(91, 304, 54, 25), &MainWindow::OpenProgram},
+      {&MainWindow::quit_button_, "Button1", "終了", QRect(176, 304, 57, 50), &MainWindow::Quit},
+      {&MainWindow::help_button_, "Button5", "使い方", QRect(5, 336, 70, 25), &MainWindow::ShowHelp},
+      {&MainWindow::save_button_, "Button3", "保存", QRect(91, 336, 54, 25), &MainWindow::SaveProgramAs},
   };
   for (const ButtonSpec& entry : kButtons) {
-    auto* button = new QPushButton(QString::fromUtf8(entry.text), panel1_);
+    auto* button = new QPushButton(QString::fromUtf8(entry.text), panel_);
     button->setObjectName(QString::fromUtf8(entry.name));
     button->setGeometry(entry.geometry);
     button->setFont(GothicFont(13));
@@ -238,29 +238,29 @@ void TForm1::BuildControls() {
     connect(button, &QPushButton::clicked, this, entry.handler);
     this->*entry.member = button;
   }
-  button7_->setEnabled(false);
+  stop_button_->setEnabled(false);
 
   setAcceptDrops(true);
 }
 
-void TForm1::BuildMenu() {
+void MainWindow::BuildMenu() {
   struct MenuSpec {
     const char* name;
     const char* caption;  // nullptr: a separator line
-    void (TForm1::*handler)();
+    void (MainWindow::*handler)();
   };
   static const MenuSpec kFileMenu[] = {
-      {"K1", "開く", &TForm1::Button2Click},
-      {"K7", "新規作成", &TForm1::K7Click},
-      {"K2", "上書き保存", &TForm1::K2Click},
-      {"K3", "名前を付けて保存", &TForm1::Button3Click},
-      {"N2", "名前を付けて作品を保存", &TForm1::N2Click},
-      {"N15", "背景を読み込む", &TForm1::N15Click},
+      {"K1", "開く", &MainWindow::OpenProgram},
+      {"K7", "新規作成", &MainWindow::NewProgram},
+      {"K2", "上書き保存", &MainWindow::SaveProgram},
+      {"K3", "名前を付けて保存", &MainWindow::SaveProgramAs},
+      {"N2", "名前を付けて作品を保存", &MainWindow::SavePicture},
+      {"N15", "背景を読み込む", &MainWindow::LoadBackground},
       {"N1", nullptr, nullptr},
-      {"quit1", "終了", &TForm1::quit1Click},
+      {"quit1", "終了", &MainWindow::Quit},
   };
   static const MenuSpec kHelpMenu[] = {
-      {"K5", "使い方など", &TForm1::K5Click},
+      {"K5", "使い方など", &MainWindow::ShowHelp},
   };
   struct SubMenuSpec {
     const char* name;
@@ -285,71 +285,65 @@ void TForm1::BuildMenu() {
   }
 }
 
-void TForm1::SetTabOrder() {
+void MainWindow::SetTabOrder() {
   // Panel1 comes first in the window; inside it Edit1, Memo1, Button1, Button6,
   // Button2, Button3, Button5, Button4, Button7.
-  const QWidget* order[] = {edit1_, memo1_, button1_, button6_, button2_, button3_, button5_, button4_, button7_};
+  const QWidget* order[] = {command_box_, editor_, quit_button_, run_button_, open_button_, save_button_, help_button_, clear_button_, stop_button_};
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
     QWidget::setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
   }
-  paint_box1_->setFocusPolicy(Qt::NoFocus);
-  edit1_->setFocus();
+  drawing_area_->setFocusPolicy(Qt::NoFocus);
+  command_box_->setFocus();
 }
 
-void TForm1::FormCreate(const QStringList& arguments) {
-  // The turtle's start values and RunEnabled = 1 come with the session and the runner.
+void MainWindow::StartUp(const QStringList& arguments) {
   if (const std::optional<QString> program = CommandLineProgram(arguments)) {
     // A file that cannot be read is reported; the rest of the start-up still
-    // runs, so the variables and the arrow are as after any other start.
+    // runs, so the session starts as after any other start.
     Guarded([&] { OpenIntoEditor(*program); });
   }
-  session_.variables.SetAll(10);
-  session_.turtle.DrawArrow();
+  session_.Start();
 }
 
-void TForm1::FormShow() { setWindowTitle(CaptionFor(QString())); }
+void MainWindow::ShowTitle() { setWindowTitle(CaptionFor(QString())); }
 
-void TForm1::FormPaint() {
-  surface_.SetPenColor(clWhite);
-  surface_.Rectangle(0, 0, central_->width(), central_->height());
-  surface_.SetPenColor(clBlue);
-  Button4Click();
-  paint_box1_->update();
+void MainWindow::RepaintDrawing() {
+  session_.Repaint(central_->width(), central_->height());
+  Guarded([this] { LayRememberedBackground(session_.turtle, pictures_); });
+  drawing_area_->update();
 }
 
-void TForm1::FormResize() {
+void MainWindow::LayOut() {
   const QRect outer = frameGeometry();
   laid_out_for_ = outer.size();
   const FormLayout layout = ComputeFormLayout(outer.width(), outer.height());
   const int client_width = central_->width();
   const int client_height = central_->height();
-  paint_box1_->setGeometry(0, 0, layout.paint_box_width, client_height);
-  panel1_->setGeometry(client_width - kPanelWidth, 0, kPanelWidth, client_height);
-  memo1_->resize(layout.editor_width, layout.editor_height);
+  drawing_area_->setGeometry(0, 0, layout.drawing_area_width, client_height);
+  panel_->setGeometry(client_width - kPanelWidth, 0, kPanelWidth, client_height);
+  editor_->resize(layout.editor_width, layout.editor_height);
   struct RowButton {
     QPushButton* button;
     int top;
   };
-  for (const RowButton& row : {RowButton{button4_, layout.first_row_top}, RowButton{button2_, layout.first_row_top},
-                               RowButton{button1_, layout.first_row_top}, RowButton{button5_, layout.second_row_top},
-                               RowButton{button3_, layout.second_row_top}}) {
+  for (const RowButton& row : {RowButton{clear_button_, layout.first_row_top}, RowButton{open_button_, layout.first_row_top},
+                               RowButton{quit_button_, layout.first_row_top}, RowButton{help_button_, layout.second_row_top},
+                               RowButton{save_button_, layout.second_row_top}}) {
     row.button->move(row.button->x(), row.top);
   }
-  surface_.Resize(layout.paint_box_width, client_height);
+  surface_.Resize(layout.drawing_area_width, client_height);
   // The turtle goes to the new centre; the repaint that follows draws the arrow there.
-  const Point centre = SurfaceCenter(surface_);
-  session_.turtle.State().X = centre.x;
-  session_.turtle.State().Y = centre.y;
+  session_.turtle.Recentre();
   SchedulePaint();
 }
 
-void TForm1::Edit1KeyDown(const QKeyEvent& key) {
+void MainWindow::CommandBoxKeyDown(const QKeyEvent& key) {
   if (key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter) return;
-  const std::string line = NormalizeLine(ToCp932(edit1_->text()));
+  const std::string line = NormalizeLine(ToCp932(command_box_->text()));
   Guarded([&] { session_.executor.ExecuteLine(line); });
 }
 
-void TForm1::WMDropFiles(const QStringList& paths) {
+void MainWindow::DropFiles(const QStringList& paths) {
   Guarded([&] {
     if (paths.size() >= 2) {
       ShowNotice(this, QString::fromUtf8(kDropOneFile));
@@ -366,10 +360,9 @@ void TForm1::WMDropFiles(const QStringList& paths) {
   });
 }
 
-void TForm1::Button1Click() { close(); }
-void TForm1::quit1Click() { close(); }
+void MainWindow::Quit() { close(); }
 
-void TForm1::Button2Click() {
+void MainWindow::OpenProgram() {
   Guarded([this] {
     if (!ConfirmDiscard()) return;
     const QString path = RunFileDialog(this, {false, QtNameFilters(kProgramFilter), QStringLiteral("kv"),
@@ -380,64 +373,63 @@ void TForm1::Button2Click() {
   });
 }
 
-void TForm1::K2Click() {
+void MainWindow::SaveProgram() {
   Guarded([this] { SaveToCurrentOrAsk(); });
 }
 
-void TForm1::Button3Click() {
+void MainWindow::SaveProgramAs() {
   Guarded([this] { SaveThroughDialog(); });
 }
 
-void TForm1::K7Click() {
+void MainWindow::NewProgram() {
   Guarded([this] {
     if (!ConfirmDiscard()) return;
     EditorContent editor;
-    NewProgram(editor, current_file_name_);
+    EmptyEditor(editor, current_file_name_);
     setWindowTitle(CaptionFor(current_file_name_));
-    memo1_->clear();  // emptying the editor clears its modified flag
+    editor_->clear();  // emptying the editor clears its modified flag
     SetContent(editor);
-    pictures_.BackgroundFileName.clear();
+    pictures_.background_file_name.clear();
     session_.turtle.ClearScreen();
   });
 }
 
-void TForm1::Button4Click() {
-  Guarded([this] { kurovel::Button4Click(session_.turtle, pictures_); });
+void MainWindow::ClearScreen() {
+  Guarded([this] { kurovel::ClearWithBackground(session_.turtle, pictures_); });
 }
 
-void TForm1::N15Click() {
+void MainWindow::LoadBackground() {
   Guarded([this] {
     const QString path = RunFileDialog(
-        this, {false, QtNameFilters(kOpenPictureFilter), QString(), Utf8(pictures_.BackgroundFileName)});
+        this, {false, QtNameFilters(kOpenPictureFilter), QString(), Utf8(pictures_.background_file_name)});
     if (path.isEmpty()) return;
-    kurovel::N15Click(session_.turtle, pictures_, path.toStdString());
+    kurovel::UseBackground(session_.turtle, pictures_, path.toStdString());
   });
 }
 
-void TForm1::N2Click() {
+void MainWindow::SavePicture() {
   Guarded([this] {
     const Picture snapshot = TakeDrawingSnapshot(surface_);  // before the dialog covers anything
     const QString path = RunFileDialog(this, {true, QtNameFilters(SavePictureFilter(pictures_)),
                                               Utf8(kSavePictureDefaultExtension), last_picture_name_});
     if (path.isEmpty()) return;
     last_picture_name_ = path;
-    kurovel::N2Click(snapshot, pictures_, path.toStdString());
+    kurovel::SaveDrawing(snapshot, pictures_, path.toStdString());
   });
 }
 
-void TForm1::Button5Click() { help_->ShowHelp(); }
-void TForm1::K5Click() { help_->ShowHelp(); }
+void MainWindow::ShowHelp() { help_window_->ShowHelp(); }
 
-void TForm1::Button6Click() {
-  Guarded([this] { runner_.RunProgram(*host_); });
+void MainWindow::RunProgram() {
+  Guarded([this] { session_.runner.RunProgram(*runner_view_); });
 }
 
-void TForm1::Button7Click() { runner_.Button7Click(*host_); }
+void MainWindow::StopProgram() { session_.runner.StopProgram(*runner_view_); }
 
-bool TForm1::FormCloseQuery() {
+bool MainWindow::MayClose() {
   if (!EditorModified()) return true;
   switch (AskYesNoCancel(this, QString::fromUtf8(kWarningCaptionFile), QString::fromUtf8(kWarningSave))) {
-    case Answer::Yes:
+    case Answer::kYes:
       // Only a program that was really written lets the window close: a cancelled
       // save dialog or a failed write keeps it open with the program.
       try {
@@ -446,28 +438,28 @@ bool TForm1::FormCloseQuery() {
         ShowErrorBox(this, error.what());
         return false;
       }
-    case Answer::No:
+    case Answer::kNo:
       return true;
-    case Answer::Cancel:
+    case Answer::kCancel:
       break;
   }
   return false;
 }
 
-void TForm1::ProcessPendingEvents() {
+void MainWindow::ProcessPendingEvents() {
   if (refresh_clock_.hasExpired(kRefreshIntervalMs)) {
-    paint_box1_->FlushDirty();  // delivered by the event processing below
+    drawing_area_->FlushDirty();  // delivered by the event processing below
     refresh_clock_.restart();
   }
   QCoreApplication::processEvents();
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == edit1_ && event->type() == QEvent::KeyPress) {
-    Edit1KeyDown(*static_cast<QKeyEvent*>(event));  // the key is not consumed
-  } else if (event->type() == QEvent::Show && (watched == memo2_ || watched == memo3_)) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == command_box_ && event->type() == QEvent::KeyPress) {
+    CommandBoxKeyDown(*static_cast<QKeyEvent*>(event));  // the key is not consumed
+  } else if (event->type() == QEvent::Show && (watched == trace_view_ || watched == normalized_view_)) {
     // The hidden lists show the trace and the normalised program whenever someone makes them visible.
-    const std::vector<std::string>& lines = watched == memo2_ ? session_.trace : runner_.NormalizedProgram();
+    const std::vector<std::string>& lines = watched == trace_view_ ? session_.trace : session_.runner.NormalizedProgram();
     QStringList text;
     for (const std::string& line : lines) text << Utf8(Cp932ToUtf8(line));
     static_cast<QPlainTextEdit*>(watched)->setPlainText(text.join(QLatin1Char('\n')));
@@ -475,28 +467,28 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
-void TForm1::resizeEvent(QResizeEvent* event) {
+void MainWindow::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
-  FormResize();
+  LayOut();
 }
 
-void TForm1::moveEvent(QMoveEvent* event) {
+void MainWindow::moveEvent(QMoveEvent* event) {
   QMainWindow::moveEvent(event);
   // The window manager adds its frame after the first layout; the rules count it.
-  if (frameGeometry().size() != laid_out_for_) FormResize();
+  if (frameGeometry().size() != laid_out_for_) LayOut();
 }
 
-void TForm1::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (shown_once_ || event->spontaneous()) return;
   shown_once_ = true;
-  FormShow();
+  ShowTitle();
   SchedulePaint();
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   if (!close_granted_) {
-    if (!FormCloseQuery()) {
+    if (!MayClose()) {
       event->ignore();
       return;
     }
@@ -505,32 +497,32 @@ void TForm1::closeEvent(QCloseEvent* event) {
   if (handler_depth_ > 0) {
     // Granted while a handler runs (a program, a command-box line): the run stops
     // as Stop stops it, and the window closes once the handler has returned.
-    if (runner_.Running()) Button7Click();
+    if (session_.runner.Running()) StopProgram();
     event->ignore();
     return;
   }
-  help_->hide();
+  help_window_->hide();
   event->accept();
 }
 
-void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
   const QList<QUrl> urls = event->mimeData()->urls();
   const bool local_files =
       !urls.isEmpty() && std::all_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
   if (local_files) event->acceptProposedAction();
 }
 
-void TForm1::dropEvent(QDropEvent* event) {
+void MainWindow::dropEvent(QDropEvent* event) {
   QStringList paths;
   for (const QUrl& url : event->mimeData()->urls()) {
     if (url.isLocalFile()) paths << url.toLocalFile();
   }
   event->acceptProposedAction();
-  WMDropFiles(paths);
+  DropFiles(paths);
 }
 
 template <typename Handler>
-void TForm1::Guarded(Handler&& handler) {
+void MainWindow::Guarded(Handler&& handler) {
   ++handler_depth_;
   try {
     handler();
@@ -543,32 +535,32 @@ void TForm1::Guarded(Handler&& handler) {
   if (handler_depth_ == 0 && close_granted_) close();
 }
 
-void TForm1::FlushDrawing() { paint_box1_->FlushDirty(); }
+void MainWindow::FlushDrawing() { drawing_area_->FlushDirty(); }
 
-void TForm1::SchedulePaint() {
+void MainWindow::SchedulePaint() {
   if (paint_scheduled_) return;
   paint_scheduled_ = true;
   // After the events that caused it, like the platform's own paint message.
-  QMetaObject::invokeMethod(this, &TForm1::RunScheduledPaint, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, &MainWindow::RunScheduledPaint, Qt::QueuedConnection);
 }
 
-void TForm1::RunScheduledPaint() {
+void MainWindow::RunScheduledPaint() {
   paint_scheduled_ = false;
-  Guarded([this] { FormPaint(); });
+  Guarded([this] { RepaintDrawing(); });
 }
 
-bool TForm1::ConfirmDiscard() {
+bool MainWindow::ConfirmDiscard() {
   return !EditorModified() ||
          AskOkCancel(this, QString::fromUtf8(kWarningCaptionFile), QString::fromUtf8(kWarningDiscard));
 }
 
-bool TForm1::SaveToCurrentOrAsk() {
+bool MainWindow::SaveToCurrentOrAsk() {
   if (current_file_name_.isEmpty()) return SaveThroughDialog();
   SaveEditorTo(current_file_name_);
   return true;
 }
 
-bool TForm1::SaveThroughDialog() {
+bool MainWindow::SaveThroughDialog() {
   if (!current_file_name_.isEmpty()) save_dialog_name_ = current_file_name_;
   const QString path =
       RunFileDialog(this, {true, QtNameFilters(kProgramFilter), QStringLiteral("kv"), save_dialog_name_});
@@ -579,33 +571,33 @@ bool TForm1::SaveThroughDialog() {
   return true;
 }
 
-void TForm1::OpenIntoEditor(const QString& path) {
+void MainWindow::OpenIntoEditor(const QString& path) {
   EditorContent editor = Content();
-  OpenProgram(path, editor, current_file_name_);
+  LoadIntoEditor(path, editor, current_file_name_);
   SetContent(editor);
 }
 
-void TForm1::SaveEditorTo(const QString& path) {
+void MainWindow::SaveEditorTo(const QString& path) {
   EditorContent editor = Content();
-  SaveProgram(path, editor, current_file_name_);
+  SaveFromEditor(path, editor, current_file_name_);
   SetContent(editor);
 }
 
-EditorContent TForm1::Content() const { return {memo1_->toPlainText(), EditorModified(), source_}; }
+EditorContent MainWindow::Content() const { return {editor_->toPlainText(), EditorModified(), source_}; }
 
-void TForm1::SetContent(const EditorContent& editor) {
+void MainWindow::SetContent(const EditorContent& editor) {
   // Setting the same text again would only lose the caret and the undo history.
-  if (editor.text != memo1_->toPlainText()) memo1_->setPlainText(editor.text);
-  memo1_->document()->setModified(editor.modified);
+  if (editor.text != editor_->toPlainText()) editor_->setPlainText(editor.text);
+  editor_->document()->setModified(editor.modified);
   source_ = editor.source;
 }
 
-void TForm1::ShowFileCaption(const QString& path) { setWindowTitle(CaptionFor(path)); }
+void MainWindow::ShowFileCaption(const QString& path) { setWindowTitle(CaptionFor(path)); }
 
-bool TForm1::EditorModified() const { return memo1_->document()->isModified(); }
+bool MainWindow::EditorModified() const { return editor_->document()->isModified(); }
 
-std::vector<std::string> TForm1::EditorLinesCp932() const {
-  const QString text = memo1_->toPlainText();
+std::vector<std::string> MainWindow::EditorLinesCp932() const {
+  const QString text = editor_->toPlainText();
   std::vector<std::string> lines;
   if (text.isEmpty()) return lines;
   QStringList parts = text.split(QLatin1Char('\n'));

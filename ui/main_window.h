@@ -1,5 +1,5 @@
 #pragma once
-// TForm1, the main window: the drawing area on the left, the panel with the
+// MainWindow, the main window: the drawing area on the left, the panel with the
 // command box, the program editor and the buttons on the right, the menu bar, and
 // the handlers that tie them to the turtle, the language and the files.
 
@@ -12,11 +12,12 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/limits.h"
 #include "engine/raster_surface.h"
 #include "language/runner.h"
 #include "language/session.h"
-#include "ui/pictures.h"
-#include "ui/program_document.h"
+#include "files/pictures.h"
+#include "files/program_document.h"
 
 class QAction;
 class QFrame;
@@ -29,43 +30,42 @@ class QPushButton;
 
 namespace kurovel {
 
-class PaintBox;
+class DrawingArea;
 class HelpWindow;
 
-class TForm1 : public QMainWindow {
+class MainWindow : public QMainWindow {
   Q_OBJECT
 
  public:
   // arguments: the command line without the program name.
-  explicit TForm1(const QStringList& arguments, QWidget* parent = nullptr);
-  ~TForm1() override;
+  explicit MainWindow(const QStringList& arguments, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   Session& GetSession() { return session_; }
   RasterSurface& Surface() { return surface_; }
-  const ProgramRunner& Runner() const { return runner_; }
+  const ProgramRunner& Runner() const { return session_.runner; }
   const QString& CurrentFileName() const { return current_file_name_; }
-  const std::string& BackgroundFileName() const { return pictures_.BackgroundFileName; }
+  const std::string& BackgroundFileName() const { return pictures_.background_file_name; }
 
-  // Handlers, named after the control and the event.
-  void FormShow();
-  void FormPaint();
-  void FormResize();
-  void Edit1KeyDown(const QKeyEvent& key);
-  void WMDropFiles(const QStringList& paths);
-  void CloseHelp();  // 終了
-  void quit1Click();
-  void Button2Click();  // 呼出 / 開く
-  void K2Click();       // 上書き保存
-  void Button3Click();  // 保存 / 名前を付けて保存
-  void K7Click();       // 新規作成
-  void Button4Click();  // 画面消去
-  void N15Click();      // 背景を読み込む
-  void N2Click();       // 名前を付けて作品を保存
-  void Button5Click();  // 使い方
-  void K5Click();
-  void Button6Click();  // 実行
-  void Button7Click();  // 中断
-  bool FormCloseQuery();
+  // Handlers of the window's events, buttons and menu items (the tables in
+  // main_window.cpp tie each control's object name to its handler).
+  void ShowTitle();        // first show
+  void RepaintDrawing();   // every repaint: white, turtle centred, background
+  void LayOut();           // every resize
+  void CommandBoxKeyDown(const QKeyEvent& key);
+  void DropFiles(const QStringList& paths);
+  void Quit();             // 終了
+  void OpenProgram();      // 呼出 / 開く
+  void SaveProgram();      // 上書き保存
+  void SaveProgramAs();    // 保存 / 名前を付けて保存
+  void NewProgram();       // 新規作成
+  void ClearScreen();      // 画面消去
+  void LoadBackground();   // 背景を読み込む
+  void SavePicture();      // 名前を付けて作品を保存
+  void ShowHelp();         // 使い方 / 使い方など
+  void RunProgram();       // 実行
+  void StopProgram();      // 中断
+  bool MayClose();         // the close question; true lets the window close
 
   // The pending-events hook of the line executor: delivers every waiting event
   // and lets the drawing area show what was drawn, at most at the display rate.
@@ -81,9 +81,9 @@ class TForm1 : public QMainWindow {
   void dropEvent(QDropEvent* event) override;
 
  private:
-  class Host;
+  class RunnerView;
 
-  void FormCreate(const QStringList& arguments);
+  void StartUp(const QStringList& arguments);
   void BuildControls();
   void BuildMenu();
   void SetTabOrder();
@@ -98,8 +98,8 @@ class TForm1 : public QMainWindow {
   void RunScheduledPaint();
 
   bool ConfirmDiscard();        // the OK/Cancel question when the editor is modified
-  bool SaveToCurrentOrAsk();    // K2Click; false when nothing was written
-  bool SaveThroughDialog();     // Button3Click; false when nothing was written
+  bool SaveToCurrentOrAsk();    // SaveProgram; false when nothing was written
+  bool SaveThroughDialog();     // SaveProgramAs; false when nothing was written
   // Open, drop, command line: the file into the editor and its name as the current
   // one; a KurovelError changes neither.
   void OpenIntoEditor(const QString& path);
@@ -110,10 +110,9 @@ class TForm1 : public QMainWindow {
   bool EditorModified() const;
   std::vector<std::string> EditorLinesCp932() const;
 
-  RasterSurface surface_{361, 446};
+  RasterSurface surface_{kDefaultSurfaceWidth, kDefaultSurfaceHeight};
   Session session_{surface_};
-  ProgramRunner runner_{session_.executor, session_.variables, session_.trace};
-  std::unique_ptr<Host> host_;
+  std::unique_ptr<RunnerView> runner_view_;
   PictureState pictures_;
 
   QString current_file_name_;
@@ -130,22 +129,22 @@ class TForm1 : public QMainWindow {
 
   // Controls; owned by the window through Qt's parent tree.
   QWidget* central_ = nullptr;
-  PaintBox* paint_box1_ = nullptr;
-  QFrame* panel1_ = nullptr;
-  QPlainTextEdit* memo1_ = nullptr;
-  QPlainTextEdit* memo2_ = nullptr;
-  QPlainTextEdit* memo3_ = nullptr;
-  QLineEdit* edit1_ = nullptr;
-  QLabel* label1_ = nullptr;
-  QLabel* label2_ = nullptr;
-  QPushButton* button1_ = nullptr;
-  QPushButton* button2_ = nullptr;
-  QPushButton* button3_ = nullptr;
-  QPushButton* button4_ = nullptr;
-  QPushButton* button5_ = nullptr;
-  QPushButton* button6_ = nullptr;
-  QPushButton* button7_ = nullptr;
-  HelpWindow* help_ = nullptr;
+  DrawingArea* drawing_area_ = nullptr;
+  QFrame* panel_ = nullptr;
+  QPlainTextEdit* editor_ = nullptr;
+  QPlainTextEdit* trace_view_ = nullptr;
+  QPlainTextEdit* normalized_view_ = nullptr;
+  QLineEdit* command_box_ = nullptr;
+  QLabel* command_label_ = nullptr;
+  QLabel* program_label_ = nullptr;
+  QPushButton* quit_button_ = nullptr;
+  QPushButton* open_button_ = nullptr;
+  QPushButton* save_button_ = nullptr;
+  QPushButton* clear_button_ = nullptr;
+  QPushButton* help_button_ = nullptr;
+  QPushButton* run_button_ = nullptr;
+  QPushButton* stop_button_ = nullptr;
+  HelpWindow* help_window_ = nullptr;
 };
 
 }  // namespace kurovel

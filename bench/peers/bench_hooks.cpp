@@ -35,7 +35,7 @@ std::optional<Mode> ModeFromEnvironment() {
 // Owned by the main window through Qt's parent tree.
 class BenchDriver : public QObject {
  public:
-  BenchDriver(TForm1& form, Mode mode)
+  BenchDriver(MainWindow& form, Mode mode)
       : QObject(&form),
         mode_(mode),
         paint_box_(form.findChild<QWidget*>(QStringLiteral("PaintBox1"))),
@@ -96,7 +96,7 @@ class BenchDriver : public QObject {
 
 }  // namespace
 
-void InstallBenchHooks(TForm1& form) {
+void InstallBenchHooks(MainWindow& form) {
   if (const std::optional<Mode> mode = ModeFromEnvironment()) new BenchDriver(form, *mode);
 }
 

@@ -7,7 +7,7 @@
 
 namespace kurovel {
 
-class TForm1;
+class MainWindow;
 
 // Reads KUROVEL_BENCH_RUN. Once the drawing area has first been painted, the Run
 // button is clicked; when the run has ended and its last frame is painted:
@@ -16,6 +16,6 @@ class TForm1;
 //   "loop"  clicks Run again, for ever.
 // Every finished run prints "run N MS" (its number and duration) on standard
 // output. Any other value, or none, changes nothing.
-void InstallBenchHooks(TForm1& form);
+void InstallBenchHooks(MainWindow& form);
 
 }  // namespace kurovel

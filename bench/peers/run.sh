@@ -54,8 +54,8 @@ install_missing() {
 }
 
 build_kurovel() {
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKUROVEL_BENCH_HOOKS=ON >/dev/null
-  cmake --build "$build" --target kurovel kurovel-run >&2
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKUROVEL_PEER_SELFTEST=ON >/dev/null
+  cmake --build "$build" --target kurovel-bench-app kurovel-run >&2
 }
 
 # The desktop program's drawing area at its start size: the headless runner's
@@ -76,7 +76,7 @@ logo_holding() {  # workload, done file
 set_command() {  # system, workload
   case "$1" in
     kurovel-run) argv=("$build/app/kurovel-run" "$here/workloads/$2.kv") ;;
-    kurovel) argv=(env KUROVEL_BENCH_RUN=once "$build/app/kurovel" "$here/workloads/$2.kv") ;;
+    kurovel) argv=(env KUROVEL_BENCH_RUN=once "$build/bench/kurovel-bench-app" "$here/workloads/$2.kv") ;;
     python-tracer0) argv=("$python" "$here/turtle_peer.py" tracer0 "$2") ;;
     python-live) argv=("$python" "$here/turtle_peer.py" live "$2") ;;
     ucblogo) argv=(logo "$here/workloads/$2.lg") ;;
@@ -91,7 +91,7 @@ launch_holding() {  # system, workload, done file
     kurovel-run)
       "$build/app/kurovel-run" --size "$desktop_area_size" --bmp "$done_file.bmp" "$here/workloads/$workload.kv" && : >"$done_file" ;;
     kurovel)
-      KUROVEL_BENCH_RUN=hold "$build/app/kurovel" "$here/workloads/$workload.kv" |
+      KUROVEL_BENCH_RUN=hold "$build/bench/kurovel-bench-app" "$here/workloads/$workload.kv" |
         while read -r line; do [ "$line" != done ] || : >"$done_file"; done ;;
     python-tracer0 | python-live)
       "$python" "$here/turtle_peer.py" "${system#python-}" "$workload" "$done_file" ;;

@@ -4,7 +4,7 @@
 # hook, whose end of run must come with the complete drawing on screen: the
 # screenshot of the drawing area must equal the headless runner's picture pixel
 # for pixel.
-# Usage: selftest.sh BUILD_DIR (a build with KUROVEL_BENCH_HOOKS=ON).
+# Usage: selftest.sh BUILD_DIR (a build with KUROVEL_PEER_SELFTEST=ON).
 # Exit 77 (skipped) when Xvfb, xdotool or ImageMagick is missing.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -76,7 +76,7 @@ export here build python work desktop_area_size
 
 # "once": one run, then the process ends by itself with status 0.
 status=0
-timeout 60 env KUROVEL_BENCH_RUN=once "$build/app/kurovel" "$here/workloads/w5.kv" >"$work/once.log" 2>&1 || status=$?
+timeout 60 env KUROVEL_BENCH_RUN=once "$build/bench/kurovel-bench-app" "$here/workloads/w5.kv" >"$work/once.log" 2>&1 || status=$?
 expect "status of a run with KUROVEL_BENCH_RUN=once" 0 "$status"
 expect "runs reported" 1 "$(grep -c '^run [0-9]* [0-9]*$' "$work/once.log")"
 

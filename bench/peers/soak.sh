@@ -4,7 +4,7 @@
 # its resident memory is sampled; a flat line means nothing grows per run.
 #
 # Usage: bench/peers/soak.sh   (SOAK_SECONDS=600, SOAK_EVERY=60 seconds between samples)
-# Needs the build that bench/peers/run.sh makes (build-peers, KUROVEL_BENCH_HOOKS=ON).
+# Needs the build that bench/peers/run.sh makes (build-peers, KUROVEL_PEER_SELFTEST=ON).
 # Not part of the test suite.
 set -euo pipefail
 
@@ -12,7 +12,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 seconds=${SOAK_SECONDS:-600}
 every=${SOAK_EVERY:-60}
-kurovel=$root/build-peers/app/kurovel
+kurovel=$root/build-peers/bench/kurovel-bench-app
 [ -x "$kurovel" ] || { echo "no $kurovel: run bench/peers/run.sh first" >&2; exit 1; }
 
 work=$(mktemp -d)

@@ -1,4 +1,4 @@
-// The surface size argument and the line splitting of kurovel-run.
+// The surface size argument and the output files of kurovel-run.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -13,8 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/kurovel_run_files.h"
-#include "app/kurovel_run_lines.h"
+#include "files/output_files.h"
 #include "app/kurovel_run_options.h"
 
 namespace kurovel {
@@ -38,34 +37,6 @@ TEST(ParseSurfaceSize, OnlyTwoPlainSidesWithinRange) {
                                       "10x10 ", "10", ""}) {
     EXPECT_FALSE(ParseSurfaceSize(text)) << "'" << text << "'";
   }
-}
-
-TEST(SplitProgramLines, BreaksNulAndTrailBytes) {
-  const struct {
-    std::string_view name;
-    std::string bytes;
-    std::vector<std::string> lines;
-  } cases[] = {
-      {"empty text", "", {}},
-      {"final break adds no line", "fd 1\r\n", {"fd 1"}},
-      {"only a break", "\r\n", {""}},
-      {"CR LF, lone CR, lone LF", "a\r\nb\rc\nd", {"a", "b", "c", "d"}},
-      {"LF CR is two breaks", "a\n\rb", {"a", "", "b"}},
-      {"NUL drops the rest", "a\r\nb\0c\r\nd"s, {"a", "b"}},
-      {"NUL first", "\0a"s, {}},
-      {"trail byte LF is no break", "\x81\na\nb", {"\x81\na", "b"}},
-      {"trail byte CR is no break", "\x9f\r\nx", {"\x9f\r", "x"}},
-      {"lead byte at the very end", "a\n\x82", {"a", "\x82"}},
-      {"single-byte katakana is no lead", "\xb1\nx", {"\xb1", "x"}},
-  };
-  for (const auto& c : cases) EXPECT_EQ(SplitProgramLines(c.bytes), c.lines) << c.name;
-}
-
-TEST(SplitProgramLines, CutsEachLineTo4096Bytes) {
-  const std::string full(kMaxLineBytes, 'a'), short_by_one(kMaxLineBytes - 1, 'd');
-  // The last line's double-byte character straddles the limit and is cut in half.
-  const std::vector<std::string> expected = {full, full, short_by_one + "\x82"};
-  EXPECT_EQ(SplitProgramLines(full + "bc\r\n" + full + "\n" + short_by_one + "\x82\xa0"), expected);
 }
 
 // Outputs named through a link or naming a pipe (such as /dev/stdout) receive the

@@ -17,7 +17,7 @@
 
 #include "engine/color.h"
 #include "language/cp932.h"
-#include "ui/bitmap_file.h"
+#include "files/bitmap_file.h"
 
 namespace kurovel {
 namespace {

@@ -10,8 +10,8 @@
 namespace kurovel {
 namespace {
 
-TurtleState At(std::int32_t x, std::int32_t y, std::int32_t heading, std::int32_t visible = 1) {
-  return {.X = x, .Y = y, .Heading = heading, .PenIsDown = 0, .ArrowVisible = visible};
+TurtleState At(std::int32_t x, std::int32_t y, std::int32_t heading, bool visible = true) {
+  return {.x = x, .y = y, .heading = heading, .pen_down = false, .arrow_visible = visible};
 }
 
 TEST(Arrow, GeometryAtTheNamedHeadings) {
@@ -53,7 +53,7 @@ TEST(Arrow, DrawingTwiceRestoresEveryPixelAndThePen) {
       const TurtleState state = At(place.x, place.y, heading);
       DrawArrow(state, surface);
       EXPECT_EQ(surface.GetPenColor(), MakeColor(0, 128, 0));
-      EXPECT_EQ(surface.GetPenMode(), PenMode::pmNop);
+      EXPECT_EQ(surface.GetPenMode(), PenMode::kNop);
       DrawArrow(state, surface);
       EXPECT_EQ(std::vector<std::uint32_t>(surface.Bits(), surface.Bits() + 60 * 40), before)
           << heading << " at " << place.x << "," << place.y;
@@ -64,15 +64,15 @@ TEST(Arrow, DrawingTwiceRestoresEveryPixelAndThePen) {
 TEST(Arrow, DrawsNothingWhenHiddenOrFarOff) {
   // Near the ends of the coordinate range a wing must not wrap around and
   // draw a stray line across the surface.
-  const TurtleState cases[] = {At(30, 30, 0, 0),         At(30, 30, 45, 5),           At(2147483640, 20, 90),
+  const TurtleState cases[] = {At(30, 30, 0, false),     At(30, 30, 45, false),          At(2147483640, 20, 90),
                                At(-2147483640, 20, 270), At(20, 2147483647, 180),     At(20, -2147483648, 0)};
   for (const TurtleState& state : cases) {
     RasterSurface surface(60, 60);
     surface.SetPenColor(MakeColor(1, 2, 3));
-    surface.SetPenMode(PenMode::pmNotXor);
+    surface.SetPenMode(PenMode::kNotXor);
     DrawArrow(state, surface);
-    EXPECT_TRUE(surface.TakeDirtyRect().Empty()) << state.X << "," << state.Y;
-    EXPECT_EQ(surface.GetPenMode(), PenMode::pmNop);  // corrected from the pen flag
+    EXPECT_TRUE(surface.TakeDirtyRect().Empty()) << state.x << "," << state.y;
+    EXPECT_EQ(surface.GetPenMode(), PenMode::kNop);  // corrected from the pen flag
     EXPECT_EQ(surface.GetPenColor(), MakeColor(1, 2, 3));
   }
 }

@@ -65,7 +65,7 @@ TEST(RasterSurfaceLine, MatchesNaiveRuleOnRandomClippedAndHugeLines) {
     const auto [y0, y1] = ends(h);
     RasterSurface surface(w, h);
     surface.SetPenColor(clRed);  // on white, copy and NOT-XOR both give red: 0xffff0000
-    surface.SetPenMode(round % 2 ? PenMode::pmCopy : PenMode::pmNotXor);
+    surface.SetPenMode(round % 2 ? PenMode::kCopy : PenMode::kNotXor);
     surface.MoveTo(x0, y0);
     surface.LineTo(x1, y1);
     const Pixels expected = NaiveLine(x0, y0, x1, y1, w, h);
@@ -95,7 +95,7 @@ Picture Numbered(std::int32_t w, std::int32_t h) {
 
 // The expected pixel when `source` (pen or brush) is put on `old` under a mode.
 ColorValue Combine(PenMode mode, ColorValue source, ColorValue old) {
-  return mode == PenMode::pmCopy ? source : mode == PenMode::pmNotXor ? ~(source ^ old) & 0xffffffu : old;
+  return mode == PenMode::kCopy ? source : mode == PenMode::kNotXor ? ~(source ^ old) & 0xffffffu : old;
 }
 
 TEST(RasterSurface, RectangleOutlinesWithPenAndFillsWithWhiteUnderTheMode) {
@@ -103,9 +103,9 @@ TEST(RasterSurface, RectangleOutlinesWithPenAndFillsWithWhiteUnderTheMode) {
   const struct {
     PenMode mode;
     std::int32_t x1, y1, x2, y2;
-  } cases[] = {{PenMode::pmCopy, 1, 1, 6, 5},   {PenMode::pmNotXor, 1, 1, 6, 5}, {PenMode::pmNop, 1, 1, 6, 5},
-               {PenMode::pmCopy, -3, -2, 4, 3}, {PenMode::pmNotXor, 2, 0, 3, 6}, {PenMode::pmNotXor, 0, 2, 8, 3},
-               {PenMode::pmCopy, 5, 5, 2, 2},   {PenMode::pmCopy, 6, 4, 100, 100}};
+  } cases[] = {{PenMode::kCopy, 1, 1, 6, 5},   {PenMode::kNotXor, 1, 1, 6, 5}, {PenMode::kNop, 1, 1, 6, 5},
+               {PenMode::kCopy, -3, -2, 4, 3}, {PenMode::kNotXor, 2, 0, 3, 6}, {PenMode::kNotXor, 0, 2, 8, 3},
+               {PenMode::kCopy, 5, 5, 2, 2},   {PenMode::kCopy, 6, 4, 100, 100}};
   for (const auto& c : cases) {
     RasterSurface surface(8, 6);
     surface.CopyPictureIn(Numbered(8, 6), 0, 0, 8, 6);
@@ -122,7 +122,7 @@ TEST(RasterSurface, RectangleOutlinesWithPenAndFillsWithWhiteUnderTheMode) {
         ASSERT_EQ(surface.PixelAt(x, y), want) << "case " << (&c - cases) << " at " << x << "," << y;
       }
     }
-    EXPECT_EQ(surface.TakeDirtyRect().Empty(), c.mode == PenMode::pmNop || c.x1 >= c.x2);
+    EXPECT_EQ(surface.TakeDirtyRect().Empty(), c.mode == PenMode::kNop || c.x1 >= c.x2);
   }
 }
 
@@ -133,7 +133,7 @@ TEST(RasterSurface, PictureCopiesAreClippedToBothSides) {
   const Picture source = Numbered(4, 3);
   for (const auto& c : cases) {
     RasterSurface surface(6, 4);
-    surface.SetPenMode(PenMode::pmNop);  // a plain copy ignores the pen mode
+    surface.SetPenMode(PenMode::kNop);  // a plain copy ignores the pen mode
     surface.CopyPictureIn(source, c.x, c.y, c.w, c.h);
     Picture out(5, 2);
     surface.CopyPictureOut(out, c.w, c.h);

@@ -16,11 +16,11 @@ class TurtleTest : public ::testing::Test {
   // White, centred, blue pen; the arrow stays hidden unless a test shows it.
   void SetUp() override {
     surface_.SetPenColor(clBlue);
-    turtle_.State().ArrowVisible = 0;
+    turtle_.State().arrow_visible = false;
     turtle_.ClearScreen();
   }
   std::vector<std::uint32_t> Snapshot() const { return {surface_.Bits(), surface_.Bits() + 361 * 446}; }
-  Point At() const { return {turtle_.State().X, turtle_.State().Y}; }
+  Point At() const { return {turtle_.State().x, turtle_.State().y}; }
 
   RasterSurface surface_{361, 446};
   Turtle turtle_{surface_};
@@ -36,7 +36,7 @@ TEST_F(TurtleTest, MovesFollowTheHeadingWithTheSevenDigitPi) {
                {45, false, 2, {1, -1}}, {0, true, 50, {0, 50}},        {0, false, 0, {0, 0}},    {0, false, INT32_MIN, {0, 0}},
                {0, true, INT32_MIN, {0, 0}}, {360, false, 5000000, {0, -5000000}}, {0, false, 5000000, {0, -5000000}}};
   for (const auto& c : cases) {
-    turtle_.State() = TurtleState{.X = 0, .Y = 0, .Heading = c.heading, .ArrowVisible = 0};
+    turtle_.State() = TurtleState{.x = 0, .y = 0, .heading = c.heading, .arrow_visible = false};
     c.back ? turtle_.MoveBack(c.n) : turtle_.MoveForward(c.n);
     EXPECT_EQ(At(), c.to) << c.heading << (c.back ? " bk " : " fd ") << c.n;
   }
@@ -65,9 +65,9 @@ TEST_F(TurtleTest, TurnsCorrectByAtMostOneStep) {
                {0, false, 1000, -640}, {360, true, 1, 1},     {2147483647, true, 1, -2147483288},
                {-2147483648, false, 1, 2147483287}};
   for (const auto& c : cases) {
-    turtle_.State().Heading = c.start;
+    turtle_.State().heading = c.start;
     c.right ? turtle_.TurnRight(c.n) : turtle_.TurnLeft(c.n);
-    EXPECT_EQ(turtle_.State().Heading, c.expected) << c.start << (c.right ? " rt " : " lt ") << c.n;
+    EXPECT_EQ(turtle_.State().heading, c.expected) << c.start << (c.right ? " rt " : " lt ") << c.n;
   }
 }
 
@@ -78,8 +78,8 @@ TEST_F(TurtleTest, PenDownSelectsFromThePaletteOrTheCycle) {
     surface_.SetPenColor(clBlue);
     turtle_.PenUp();
     turtle_.PenDown(n);
-    EXPECT_EQ(std::tuple(surface_.GetPenColor(), turtle_.State().PenIsDown, surface_.GetPenMode()),
-              std::tuple(expected, 1, PenMode::pmCopy)) << n;
+    EXPECT_EQ(std::tuple(surface_.GetPenColor(), turtle_.State().pen_down, surface_.GetPenMode()),
+              std::tuple(expected, 1, PenMode::kCopy)) << n;
   }
   turtle_.PenDown(99);
   turtle_.ClearScreen();
@@ -98,12 +98,12 @@ TEST_F(TurtleTest, LiftedPenLeavesNoTraceAndClearKeepsThePen) {
   EXPECT_EQ(At(), (Point{280, 173}));
   EXPECT_EQ(Snapshot(), white);
   turtle_.ClearScreen();
-  EXPECT_EQ(std::tuple(surface_.GetPenColor(), turtle_.State().PenIsDown, surface_.GetPenMode(), At()),
-            std::tuple(clRed, 0, PenMode::pmNop, Point{180, 223}));
+  EXPECT_EQ(std::tuple(surface_.GetPenColor(), turtle_.State().pen_down, surface_.GetPenMode(), At()),
+            std::tuple(clRed, 0, PenMode::kNop, Point{180, 223}));
   turtle_.MoveToPosition(-50, -60);
   turtle_.GoHome();  // pen down again, no line to the centre
   EXPECT_EQ(Snapshot(), white);
-  EXPECT_EQ(std::tuple(At(), turtle_.State().PenIsDown, surface_.GetPenMode()), std::tuple(Point{180, 223}, 1, PenMode::pmCopy));
+  EXPECT_EQ(std::tuple(At(), turtle_.State().pen_down, surface_.GetPenMode()), std::tuple(Point{180, 223}, 1, PenMode::kCopy));
 }
 
 TEST_F(TurtleTest, BracketsLeaveOnlyTheArrowAndToggleShowsOrHidesIt) {
@@ -117,7 +117,7 @@ TEST_F(TurtleTest, BracketsLeaveOnlyTheArrowAndToggleShowsOrHidesIt) {
   turtle_.ResetHeading();
   EXPECT_EQ(Snapshot(), with_arrow);
   turtle_.ToggleArrow();
-  EXPECT_EQ(turtle_.State().ArrowVisible, 0);
+  EXPECT_EQ(turtle_.State().arrow_visible, false);
   EXPECT_EQ(Snapshot(), white);
 }
 

@@ -64,8 +64,8 @@ TEST_F(ExecutorTest, PairsSingleWordsAndPositions) {
   for (const Case& c : cases) {
     Run(c.line);
     const TurtleState& state = turtle.State();
-    EXPECT_EQ(Point(state.X, state.Y), Point(c.x, c.y)) << "'" << c.line << "'";
-    EXPECT_EQ(state.Heading, c.heading) << "'" << c.line << "'";
+    EXPECT_EQ(Point(state.x, state.y), Point(c.x, c.y)) << "'" << c.line << "'";
+    EXPECT_EQ(state.heading, c.heading) << "'" << c.line << "'";
     EXPECT_EQ(events, c.events) << "'" << c.line << "'";
   }
   EXPECT_TRUE(trace.empty());
@@ -73,12 +73,12 @@ TEST_F(ExecutorTest, PairsSingleWordsAndPositions) {
 
 TEST_F(ExecutorTest, SingleWordLinesRunTheirCommand) {
   executor.ExecuteLine("pd 2 rt 45 pu 0 sho");  // "sho" has no partner and is ignored
-  ASSERT_EQ(turtle.State().PenIsDown, 0);
+  ASSERT_EQ(turtle.State().pen_down, false);
   for (const char* line : {"Pd", "SHO", "rdi"}) executor.ExecuteLine(line);
-  EXPECT_EQ(turtle.State().PenIsDown, 1);
+  EXPECT_EQ(turtle.State().pen_down, true);
   EXPECT_EQ(surface.GetPenColor(), 0u);  // PenDown(0): black
-  EXPECT_EQ(turtle.State().ArrowVisible, 0);
-  EXPECT_EQ(turtle.State().Heading, 0);
+  EXPECT_EQ(turtle.State().arrow_visible, false);
+  EXPECT_EQ(turtle.State().heading, 0);
 }
 
 TEST_F(ExecutorTest, VariableCommands) {
@@ -134,20 +134,20 @@ TEST_F(ExecutorTest, ArithmeticErrorsLeaveTheVariable) {
 TEST_F(ExecutorTest, EventsRunFirstAndMayRunALineOfTheirOwn) {
   on_events = [this] { variables.SetVariable(1, 50); };
   executor.ExecuteLine("fd var1");  // the value is read after the events ran
-  EXPECT_EQ(turtle.State().Y, 173);
+  EXPECT_EQ(turtle.State().y, 173);
 
   bool nested = false;
   on_events = [&] {
     if (!nested) nested = true, executor.ExecuteLine("rt 90");
   };
   executor.ExecuteLine("fd 10");  // the nested line turns the turtle before "fd" runs
-  EXPECT_EQ(Point(turtle.State().X, turtle.State().Y), Point(190, 173));
+  EXPECT_EQ(Point(turtle.State().x, turtle.State().y), Point(190, 173));
 
   std::string program = "fd 10 rt 90 fd 10 rt 90 fd 10";
   on_events = [&] { program.assign(4096, 'x'); };  // the caller's text changes under the line
   Run(program);
-  EXPECT_EQ(Point(turtle.State().X, turtle.State().Y), Point(190, 223));
-  EXPECT_EQ(turtle.State().Heading, 180);
+  EXPECT_EQ(Point(turtle.State().x, turtle.State().y), Point(190, 223));
+  EXPECT_EQ(turtle.State().heading, 180);
 }
 
 }  // namespace

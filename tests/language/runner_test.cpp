@@ -35,7 +35,7 @@ class RunnerTest : public ::testing::Test {
     return session.runner.RunProgram(host);
   }
   Vars Variables() const { return {session.variables.Get(1), session.variables.Get(2), session.variables.Get(3)}; }
-  bool Idle() const { return host.run_button_enabled && !host.stop_button_enabled; }
+  bool Idle() const { return host.run_enabled && !host.stop_enabled; }
 
   RasterSurface surface{361, 446};
   Session session{surface};
@@ -129,12 +129,12 @@ TEST_F(RunnerTest, StopTakesEffectBeforeTheNextLineAtEveryLevel) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.lines.front());
     on_event = [&] {
-      if (events == c.stop_at) session.runner.Button7Click(host);
+      if (events == c.stop_at) session.runner.StopProgram(host);
     };
     EXPECT_EQ(Run(c.lines), RunOutcome::kStopped);
     EXPECT_EQ(Variables(), c.after);
     EXPECT_EQ(events, c.events);
-    EXPECT_EQ(session.runner.RunEnabled(), 0);
+    EXPECT_FALSE(session.runner.RunEnabled());
     EXPECT_TRUE(Idle());
   }
 }
@@ -144,23 +144,23 @@ TEST_F(RunnerTest, RunPressedAgainAfterStopNeverResumesTheStoppedRun) {
   RunOutcome inner = RunOutcome::kUnbalanced;
   on_event = [&] {
     if (events != 1) return;
-    session.runner.Button7Click(host);
+    session.runner.StopProgram(host);
     host.lines = second;
-    inner = session.runner.Button6Click(host);
+    inner = session.runner.RunProgram(host);
   };
   EXPECT_EQ(Run({"repeat 3", "fd 1", "inc var1 1", "next", "inc var1 100"}), RunOutcome::kStopped);
   EXPECT_EQ(inner, RunOutcome::kFinished);
   EXPECT_EQ(Variables(), (Vars{0, 1, 0})) << "the stopped run executed another line";
   EXPECT_EQ(events, 3);
   EXPECT_EQ(session.runner.NormalizedProgram(), second);
-  EXPECT_EQ(session.runner.RunEnabled(), 1);
+  EXPECT_TRUE(session.runner.RunEnabled());
   EXPECT_TRUE(Idle());
 }
 
 TEST_F(RunnerTest, ButtonsAndWarningInTheOrderOfTheHandlers) {
   struct LoggingHost : HeadlessRunnerHost {
-    void SetButton6Enabled(bool on) override { log += on ? "run+ " : "run- "; }
-    void SetButton7Enabled(bool on) override { log += on ? "stop+ " : "stop- "; }
+    void SetRunEnabled(bool on) override { log += on ? "run+ " : "run- "; }
+    void SetStopEnabled(bool on) override { log += on ? "stop+ " : "stop- "; }
     void ShowWarning(std::string_view caption, std::string_view text) override {
       log += std::string(caption) + "|" + std::string(text) + " ";
     }

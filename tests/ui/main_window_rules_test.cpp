@@ -23,7 +23,7 @@ TEST(FormLayoutTest, FollowsTheOuterSizeAndNeverGoesNegative) {
   };
   for (const Case& c : cases) {
     const auto fields = [](const FormLayout& l) {
-      return std::tuple(l.paint_box_width, l.editor_width, l.editor_height, l.first_row_top, l.second_row_top);
+      return std::tuple(l.drawing_area_width, l.editor_width, l.editor_height, l.first_row_top, l.second_row_top);
     };
     EXPECT_EQ(fields(ComputeFormLayout(c.width, c.height)), fields(c.expected)) << c.width << "x" << c.height;
   }

@@ -20,7 +20,7 @@
 #include "engine/arrow.h"
 #include "engine/color.h"
 #include "modal_script.h"
-#include "tests/ui/files_test_support.h"
+#include "tests/files/files_test_support.h"
 #include "ui/dialogs.h"
 #include "ui/help_window.h"
 #include "ui/main_window.h"
@@ -39,7 +39,7 @@ QStringList Sorted(QStringList texts) {
 class MainWindowTest : public ::testing::Test {
  protected:
   void Start(const QStringList& arguments = {}) {
-    form_ = std::make_unique<TForm1>(arguments);
+    form_ = std::make_unique<MainWindow>(arguments);
     form_->show();
     QApplication::setActiveWindow(form_.get());
     Settle();
@@ -95,7 +95,7 @@ class MainWindowTest : public ::testing::Test {
     for (int y = 0; y < surface.Height(); ++y) {
       for (int x = 0; x < surface.Width(); ++x) {
         if (surface.PixelAt(x, y) == clWhite) continue;
-        const bool near = std::abs(x - Turtle().X) <= 20 && std::abs(y - Turtle().Y) <= 20;
+        const bool near = std::abs(x - Turtle().x) <= 20 && std::abs(y - Turtle().y) <= 20;
         ++(near ? inside : outside);
       }
     }
@@ -103,7 +103,7 @@ class MainWindowTest : public ::testing::Test {
   }
 
   QTemporaryDir dir_;
-  std::unique_ptr<TForm1> form_;
+  std::unique_ptr<MainWindow> form_;
 };
 
 TEST_F(MainWindowTest, StartsWithTheDocumentedState) {
@@ -112,9 +112,9 @@ TEST_F(MainWindowTest, StartsWithTheDocumentedState) {
   EXPECT_TRUE(Editor()->toPlainText().isEmpty());
   EXPECT_TRUE(Button("Button6")->isEnabled());
   EXPECT_FALSE(Button("Button7")->isEnabled());
-  EXPECT_EQ(Point({Turtle().X, Turtle().Y}), SurfaceCenter(form_->Surface()));
-  EXPECT_EQ(Turtle().Heading, 0);
-  EXPECT_EQ(Turtle().PenIsDown, 1);
+  EXPECT_EQ(Point({Turtle().x, Turtle().y}), SurfaceCenter(form_->Surface()));
+  EXPECT_EQ(Turtle().heading, 0);
+  EXPECT_EQ(Turtle().pen_down, true);
   EXPECT_EQ(form_->Surface().GetPenColor(), clBlue);
   const auto [inside, outside] = InkAroundTurtle();
   EXPECT_GT(inside, 20);  // the arrow, and nothing else
@@ -153,7 +153,7 @@ TEST_F(MainWindowTest, ExposeKeepsTheDrawingWhileResizeWipesItAndMovesTheControl
   EnterCommand(U("fd 100"));
   paint_box->repaint();  // an expose: the platform asks for the pixels again
   Settle();
-  EXPECT_EQ(paint_box->grab().toImage().pixel(Turtle().X, Turtle().Y + 50), qRgb(255, 0, 0));
+  EXPECT_EQ(paint_box->grab().toImage().pixel(Turtle().x, Turtle().y + 50), qRgb(255, 0, 0));
 
   form_->resize(form_->width() + 100, form_->height() + 100);
   Settle();
@@ -165,8 +165,8 @@ TEST_F(MainWindowTest, ExposeKeepsTheDrawingWhileResizeWipesItAndMovesTheControl
   EXPECT_EQ(Find<QWidget>("Panel1")->geometry().right(), Find<QWidget>("ClientArea")->width() - 1);
   EXPECT_EQ(form_->Surface().Width(), paint_box->width());
   const Point centre = SurfaceCenter(form_->Surface());
-  EXPECT_EQ(Point({Turtle().X, Turtle().Y}), centre);
-  EXPECT_EQ(Turtle().Heading, 0);
+  EXPECT_EQ(Point({Turtle().x, Turtle().y}), centre);
+  EXPECT_EQ(Turtle().heading, 0);
   EXPECT_EQ(InkAroundTurtle().second, 0);  // the red line is gone
   EnterCommand(U("fd 50"));
   EXPECT_EQ(form_->Surface().PixelAt(centre.x, centre.y - 10), clBlue);
@@ -175,15 +175,15 @@ TEST_F(MainWindowTest, ExposeKeepsTheDrawingWhileResizeWipesItAndMovesTheControl
   form_->resize(form_->width() - 40, form_->height());
   Settle();
   EXPECT_EQ(InkAroundTurtle().second, 0);  // white even with the pen up
-  EXPECT_NE(Turtle().PenIsDown, 1);
+  EXPECT_NE(Turtle().pen_down, true);
 }
 
 TEST_F(MainWindowTest, CommandBoxRunsItsLineOnEveryEnterAndKeepsTheText) {
   Start();
-  const int start_y = Turtle().Y;
+  const int start_y = Turtle().y;
   EnterCommand(U("まえに　１００"));
   PressEnter();
-  EXPECT_EQ(Turtle().Y, start_y - 200);
+  EXPECT_EQ(Turtle().y, start_y - 200);
   EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), U("まえに　１００"));
 
   ModalScript script({ModalScript::Press(QMessageBox::Ok)});
@@ -203,7 +203,7 @@ TEST_F(MainWindowTest, RunDrawsAndAnErrorReturnsTheButtonsToIdle) {
   Button("Button6")->click();
   ASSERT_EQ(script.seen.size(), 1u);
   EXPECT_EQ(script.seen[0].text, U("'abc' は整数ではありません."));
-  EXPECT_EQ(Turtle().Heading, 360);  // the square ran before the error
+  EXPECT_EQ(Turtle().heading, 360);  // the square ran before the error
   EXPECT_TRUE(Button("Button6")->isEnabled());
   EXPECT_FALSE(Button("Button7")->isEnabled());
   EXPECT_FALSE(form_->Runner().Running());
@@ -219,17 +219,17 @@ TEST_F(MainWindowTest, StopOrAGrantedCloseEndsARunningProgramAtTheNextLine) {
     Button("Button7")->click();
   });
   Button("Button6")->click();  // returns once the run has stopped
-  EXPECT_EQ(form_->Runner().RunEnabled(), 0);
+  EXPECT_FALSE(form_->Runner().RunEnabled());
   EXPECT_TRUE(Button("Button6")->isEnabled());
   EXPECT_FALSE(Button("Button7")->isEnabled());
-  EXPECT_GT(Turtle().Heading, 0);
+  EXPECT_GT(Turtle().heading, 0);
 
   // Run again: a close granted meanwhile stops the run and takes effect once it unwinds.
   bool closed_at_once = true;
   QTimer::singleShot(50, [&] { closed_at_once = form_->close(); });
   Button("Button6")->click();
   EXPECT_FALSE(closed_at_once);  // the run was still on the stack
-  EXPECT_EQ(form_->Runner().RunEnabled(), 0);
+  EXPECT_FALSE(form_->Runner().RunEnabled());
   EXPECT_FALSE(form_->isVisible());
 }
 
@@ -292,12 +292,12 @@ TEST_F(MainWindowTest, CommandLineProgramIsSavedBackWithoutADialogAndAFailedWrit
 TEST_F(MainWindowTest, UnreadableCommandLineProgramIsReportedAndStartUpGoesOn) {
   const QString missing = Path("missing.kv");
   ModalScript script({ModalScript::Press(QMessageBox::Ok)});
-  form_ = std::make_unique<TForm1>(QStringList{missing});  // reported before the window shows
+  form_ = std::make_unique<MainWindow>(QStringList{missing});  // reported before the window shows
   ASSERT_EQ(script.seen.size(), 1u);
   EXPECT_EQ(script.seen[0].text, U("ファイル ") + missing + U(" は開けません."));
   EXPECT_TRUE(form_->CurrentFileName().isEmpty());
   for (int k = 1; k <= 10; ++k) EXPECT_EQ(form_->GetSession().variables.Get(k), 10) << k;
-  EXPECT_EQ(Point({Turtle().X, Turtle().Y}), Point({200, 200}));  // not yet laid out
+  EXPECT_EQ(Point({Turtle().x, Turtle().y}), Point({200, 200}));  // not yet laid out
   EXPECT_GT(InkAroundTurtle().first, 20);                         // the arrow was drawn there
 }
 

@@ -1,4 +1,4 @@
-#include "app/kurovel_run_files.h"
+#include "files/output_files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "ui/file_replace.h"
+#include "files/file_replace.h"
 
 #include <QFileInfo>
 #include <QSaveFile>

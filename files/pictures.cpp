@@ -1,14 +1,14 @@
-#include "ui/pictures.h"
+#include "files/pictures.h"
 
 #include <utility>
 
 #include "language/errors.h"
-#include "ui/bitmap_file.h"
+#include "files/bitmap_file.h"
 
 namespace kurovel {
 
 std::string_view SavePictureFilter(const PictureState& state) {
-  return state.PictureSavedBefore ? kSavePictureFilterLater : kSavePictureFilterFirst;
+  return state.picture_saved_before ? kSavePictureFilterLater : kSavePictureFilterFirst;
 }
 
 std::int32_t CentredOffset(std::int32_t surface_side, std::int32_t picture_side) {
@@ -47,19 +47,23 @@ void LayUnderArrow(Turtle& turtle, const std::string& file_name) {
 
 }  // namespace
 
-void Button4Click(Turtle& turtle, PictureState& state) {
+void ClearWithBackground(Turtle& turtle, PictureState& state) {
   turtle.ClearScreen();
-  if (state.BackgroundFileName.empty()) return;
+  LayRememberedBackground(turtle, state);
+}
+
+void LayRememberedBackground(Turtle& turtle, PictureState& state) {
+  if (state.background_file_name.empty()) return;
   try {
-    LayUnderArrow(turtle, state.BackgroundFileName);
+    LayUnderArrow(turtle, state.background_file_name);
   } catch (const KurovelError&) {
-    state.BackgroundFileName.clear();
+    state.background_file_name.clear();
     throw;
   }
 }
 
-void N15Click(Turtle& turtle, PictureState& state, const std::string& chosen_file) {
-  state.BackgroundFileName = chosen_file;
+void UseBackground(Turtle& turtle, PictureState& state, const std::string& chosen_file) {
+  state.background_file_name = chosen_file;
   LayUnderArrow(turtle, chosen_file);
 }
 
@@ -73,8 +77,8 @@ Picture TakeDrawingSnapshot(const DrawingSurface& surface) {
   return snapshot;
 }
 
-void N2Click(const Picture& snapshot, PictureState& state, const std::string& chosen_file) {
-  state.PictureSavedBefore = true;
+void SaveDrawing(const Picture& snapshot, PictureState& state, const std::string& chosen_file) {
+  state.picture_saved_before = true;
   SaveBitmapFile(snapshot, chosen_file);
 }
 

@@ -1,4 +1,4 @@
-#include "ui/program_document.h"
+#include "files/program_document.h"
 
 #include <utility>
 
@@ -16,20 +16,20 @@ void ApplyLoadedText(EditorContent& editor, const QString& loaded_text) {
   editor.modified = false;
 }
 
-void OpenProgram(const QString& path, EditorContent& editor, QString& current_file_name) {
+void LoadIntoEditor(const QString& path, EditorContent& editor, QString& current_file_name) {
   SourceLines source;
   ApplyLoadedText(editor, LoadProgramFile(path, &source));
   editor.source = std::move(source);
   current_file_name = path;
 }
 
-void SaveProgram(const QString& path, EditorContent& editor, QString& current_file_name) {
+void SaveFromEditor(const QString& path, EditorContent& editor, QString& current_file_name) {
   SaveProgramFile(path, editor.text, &editor.source);
   editor.modified = false;
   current_file_name = path;
 }
 
-void NewProgram(EditorContent& editor, QString& current_file_name) {
+void EmptyEditor(EditorContent& editor, QString& current_file_name) {
   current_file_name.clear();
   editor.text.clear();
   editor.modified = false;

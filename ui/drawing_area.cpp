@@ -1,4 +1,4 @@
-#include "ui/paint_box.h"
+#include "ui/drawing_area.h"
 
 #include <QImage>
 #include <QPaintEvent>
@@ -7,19 +7,19 @@
 
 namespace kurovel {
 
-PaintBox::PaintBox(RasterSurface& surface, QWidget* parent) : QWidget(parent), surface_(surface) {
+DrawingArea::DrawingArea(RasterSurface& surface, QWidget* parent) : QWidget(parent), surface_(surface) {
   // Every pixel is painted from the surface: no background fill, no flicker.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
 }
 
-void PaintBox::FlushDirty() {
+void DrawingArea::FlushDirty() {
   const PixelRect dirty = surface_.TakeDirtyRect();
   if (dirty.Empty()) return;
   update(QRect(dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top));
 }
 
-void PaintBox::paintEvent(QPaintEvent* event) {
+void DrawingArea::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   const QRect area = event->rect();
   const int w = surface_.Width();

@@ -9,10 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/limits.h"
+
 namespace kurovel {
 
-// Largest program file the editor takes.
-inline constexpr std::int64_t kMaxProgramFileBytes = std::int64_t{64} * 1024 * 1024;
 inline constexpr std::string_view kTextTooLarge = "文字列の大きさが メモ の制限を越えました";
 
 // The lines of the file last read or written, each as its bytes and as the editor

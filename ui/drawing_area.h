@@ -9,12 +9,12 @@
 
 namespace kurovel {
 
-class PaintBox : public QWidget {
+class DrawingArea : public QWidget {
   Q_OBJECT
 
  public:
   // The surface must outlive the widget.
-  PaintBox(RasterSurface& surface, QWidget* parent);
+  DrawingArea(RasterSurface& surface, QWidget* parent);
 
   // Schedules a repaint of what the engine changed since the last call.
   void FlushDirty();

@@ -17,10 +17,10 @@ namespace kurovel {
 struct PictureState {
   // The remembered background, UTF-8; empty means none. The open-picture dialog
   // sets it, the new-program command empties it.
-  std::string BackgroundFileName;
+  std::string background_file_name;
   // Set once the save-picture dialog has been confirmed: from then on it offers
   // kSavePictureFilterLater.
-  bool PictureSavedBefore = false;
+  bool picture_saved_before = false;
 };
 
 // Filters of the two picture dialogs, in the toolkit's "text|patterns|..." form.
@@ -45,17 +45,20 @@ void LayBackgroundPicture(DrawingSurface& surface, Picture picture);
 // Loads the file and lays it (throws KurovelError as LoadBitmapFile).
 void DrawBackgroundPicture(DrawingSurface& surface, const std::string& file_name);
 
-// Clear screen: ClearScreen, then the remembered background with the arrow on top.
+// The remembered background, if any, laid over the surface with the arrow on top.
 // A background that cannot be read is forgotten before its error propagates, so
-// the repaint that follows the error box does not report it again; the surface is
-// then white with the arrow at the centre.
-void Button4Click(Turtle& turtle, PictureState& state);
+// the repaint that follows the error box does not report it again.
+void LayRememberedBackground(Turtle& turtle, PictureState& state);
+
+// Clear screen: the turtle's ClearScreen, then LayRememberedBackground. After an
+// error the surface is white with the arrow at the centre.
+void ClearWithBackground(Turtle& turtle, PictureState& state);
 
 // Load background, once the dialog has confirmed chosen_file: it becomes the
 // remembered background and is laid over the current drawing at once; the turtle
 // keeps its place. On an error the surface is unchanged but the name stays
 // remembered, so the next clear screen tries it once more.
-void N15Click(Turtle& turtle, PictureState& state, const std::string& chosen_file);
+void UseBackground(Turtle& turtle, PictureState& state, const std::string& chosen_file);
 
 // Save the drawing, first half, before the dialog opens: the surface's top-left
 // (W - 10) x H pixels, arrow included. Throws KurovelError(kSurfaceTooNarrow) when
@@ -63,6 +66,6 @@ void N15Click(Turtle& turtle, PictureState& state, const std::string& chosen_fil
 Picture TakeDrawingSnapshot(const DrawingSurface& surface);
 // Second half, once the dialog has confirmed chosen_file: switches the dialog's
 // filter and writes the snapshot as a 24-bit BMP whatever the file's extension.
-void N2Click(const Picture& snapshot, PictureState& state, const std::string& chosen_file);
+void SaveDrawing(const Picture& snapshot, PictureState& state, const std::string& chosen_file);
 
 }  // namespace kurovel

@@ -6,11 +6,10 @@
 #include <QString>
 #include <string_view>
 
-#include "ui/program_file.h"
+#include "engine/version.h"
+#include "files/program_file.h"
 
 namespace kurovel {
-
-inline constexpr std::string_view kTitleText = "Kurovel Ver1.60 Taverin";
 
 // TitleText alone, or TitleText, a blank and the path while a program file is shown.
 QString CaptionFor(const QString& current_file_name);
@@ -29,14 +28,14 @@ void ApplyLoadedText(EditorContent& editor, const QString& loaded_text);
 
 // Open, drop, command line: reads path into the editor, then path becomes the
 // current file name. A failure (KurovelError) changes neither.
-void OpenProgram(const QString& path, EditorContent& editor, QString& current_file_name);
+void LoadIntoEditor(const QString& path, EditorContent& editor, QString& current_file_name);
 
 // Save, with the current name or one chosen in the dialog: writes the editor's
 // text, then clears the flag and path becomes the current file name. A failure
 // (KurovelError) changes neither.
-void SaveProgram(const QString& path, EditorContent& editor, QString& current_file_name);
+void SaveFromEditor(const QString& path, EditorContent& editor, QString& current_file_name);
 
 // New program: empty editor, flag clear, no current file.
-void NewProgram(EditorContent& editor, QString& current_file_name);
+void EmptyEditor(EditorContent& editor, QString& current_file_name);
 
 }  // namespace kurovel

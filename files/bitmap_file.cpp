@@ -1,4 +1,4 @@
-#include "ui/bitmap_file.h"
+#include "files/bitmap_file.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -10,7 +10,7 @@
 #include <optional>
 
 #include "language/errors.h"
-#include "ui/file_replace.h"
+#include "files/file_replace.h"
 
 namespace kurovel {
 

@@ -1,14 +1,14 @@
 // Bitmap files: every depth the loader must read, written here byte by byte; the
 // checks that refuse broken files; the exact bytes of the writer; failed saves.
 
-#include "ui/bitmap_file.h"
+#include "files/bitmap_file.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <vector>
 
-#include "tests/ui/files_test_support.h"
+#include "tests/files/files_test_support.h"
 
 namespace kurovel::test {
 namespace {

@@ -1,13 +1,13 @@
 // Program files: line breaks, NUL, exact bytes, a round trip over every double-byte
 // code, characters that cannot be saved, failed saves, and the editor rules.
 
-#include "ui/program_file.h"
+#include "files/program_file.h"
 
 #include <gtest/gtest.h>
 
 #include "language/cp932.h"
-#include "tests/ui/files_test_support.h"
-#include "ui/program_document.h"
+#include "tests/files/files_test_support.h"
+#include "files/program_document.h"
 
 namespace kurovel::test {
 namespace {
@@ -78,8 +78,8 @@ TEST(ProgramFile, LoadSaveRoundTripIsByteExact) {
     WriteBytes(folder.Path("a.kv"), original);
     EditorContent editor;
     QString current;
-    OpenProgram(folder.Path("a.kv"), editor, current);
-    SaveProgram(folder.Path("b.kv"), editor, current);
+    LoadIntoEditor(folder.Path("a.kv"), editor, current);
+    SaveFromEditor(folder.Path("b.kv"), editor, current);
     EXPECT_EQ(ReadBytes(folder.Path("b.kv")), saved);
   }
   ASSERT_GT(all.size(), 15000u);
@@ -89,16 +89,16 @@ TEST(ProgramFile, LoadSaveRoundTripIsByteExact) {
   EditorContent editor;
   QString current;
   WriteBytes(folder.Path("a.kv"), all);
-  OpenProgram(folder.Path("a.kv"), editor, current);
+  LoadIntoEditor(folder.Path("a.kv"), editor, current);
   QStringList lines = editor.text.split('\n');
   lines[3] = "fd 1";
   editor.text = lines.join('\n');
-  SaveProgram(folder.Path("b.kv"), editor, current);
+  SaveFromEditor(folder.Path("b.kv"), editor, current);
   QList<QByteArray> expected = QByteArray::fromStdString(all).split('\n');
   expected[3] = "fd 1\r";
   EXPECT_EQ(ReadBytes(folder.Path("b.kv")), expected.join('\n').toStdString());
   editor.text = U("\uFFFD");
-  EXPECT_THROW(SaveProgram(folder.Path("b.kv"), editor, current), KurovelError);
+  EXPECT_THROW(SaveFromEditor(folder.Path("b.kv"), editor, current), KurovelError);
 }
 
 TEST(ProgramFile, FailuresNameThePathAndKeepTheOldFile) {
@@ -148,7 +148,7 @@ TEST(ProgramDocument, CaptionFileNameAndFlagFollowOnlySuccessfulOperations) {
     EditorContent editor{t.editor_text, true, {}};
     QString current = "old";
     const std::string error =
-        ErrorOf([&] { t.save ? SaveProgram(t.path, editor, current) : OpenProgram(t.path, editor, current); });
+        ErrorOf([&] { t.save ? SaveFromEditor(t.path, editor, current) : LoadIntoEditor(t.path, editor, current); });
     EXPECT_EQ(error != "<no error>", t.throws) << t.name;
     EXPECT_EQ(editor.text, t.text) << t.name;
     EXPECT_EQ(editor.modified, t.modified) << t.name;
@@ -156,8 +156,8 @@ TEST(ProgramDocument, CaptionFileNameAndFlagFollowOnlySuccessfulOperations) {
   }
   EditorContent editor{"pd 1", true, {}};
   QString current = a;
-  NewProgram(editor, current);
-  SaveProgram(folder.Path("empty.kv"), editor, current);
+  EmptyEditor(editor, current);
+  SaveFromEditor(folder.Path("empty.kv"), editor, current);
   EXPECT_EQ(ReadBytes(folder.Path("empty.kv")), "");
   EXPECT_FALSE(editor.modified);
 }

@@ -1,13 +1,13 @@
 // The picture handlers: where a background lands, what a failed read leaves, the
 // arrow around a laid picture, and the saved snapshot.
 
-#include "ui/pictures.h"
+#include "files/pictures.h"
 
 #include <gtest/gtest.h>
 
 #include "engine/raster_surface.h"
-#include "tests/ui/files_test_support.h"
-#include "ui/bitmap_file.h"
+#include "tests/files/files_test_support.h"
+#include "files/bitmap_file.h"
 
 namespace kurovel::test {
 namespace {
@@ -39,10 +39,10 @@ TEST(Pictures, BackgroundLandsCentredRoundingHalvesToEven) {
   SaveBitmapFile(MakePicture(100, 100, kGreen), folder.PathUtf8("small.bmp"));
   SaveBitmapFile(MakePicture(401, 10), folder.PathUtf8("wide.bmp"));
   Canvas small, wide;
-  small.turtle.State().ArrowVisible = wide.turtle.State().ArrowVisible = 0;
+  small.turtle.State().arrow_visible = wide.turtle.State().arrow_visible = false;
   PictureState small_state{folder.PathUtf8("small.bmp")}, wide_state{folder.PathUtf8("wide.bmp")};
-  Button4Click(small.turtle, small_state);
-  Button4Click(wide.turtle, wide_state);
+  ClearWithBackground(small.turtle, small_state);
+  ClearWithBackground(wide.turtle, wide_state);
   const std::int32_t probes[][3] = {{130, 173, 1}, {229, 272, 1}, {129, 173, 0},
                                     {130, 172, 0}, {230, 173, 0}, {130, 273, 0}};
   for (const auto& p : probes)
@@ -78,8 +78,8 @@ TEST(Pictures, ArrowStaysWholeAroundALaidPicture) {
     PictureState state{c.clear_button ? folder.PathUtf8("bg.bmp") : ""};
     canvas.turtle.PenUp();
     canvas.turtle.MoveToPosition(c.x, c.y);
-    c.clear_button ? Button4Click(canvas.turtle, state) : N15Click(canvas.turtle, state, folder.PathUtf8("bg.bmp"));
-    EXPECT_EQ(state.BackgroundFileName, folder.PathUtf8("bg.bmp"));
+    c.clear_button ? ClearWithBackground(canvas.turtle, state) : UseBackground(canvas.turtle, state, folder.PathUtf8("bg.bmp"));
+    EXPECT_EQ(state.background_file_name, folder.PathUtf8("bg.bmp"));
     const std::int32_t dx = CentredOffset(361, c.side), dy = CentredOffset(446, c.side);
     const auto differences = [&] {
       int count = 0;
@@ -105,15 +105,15 @@ TEST(Pictures, UnreadableBackgroundIsReportedOnceAndLeavesTheDrawingAsItWas) {
     Canvas canvas, plain;
     canvas.turtle.MoveForward(50);
     PictureState state{path};
-    EXPECT_EQ(ErrorOf([&] { Button4Click(canvas.turtle, state); }), message);
-    EXPECT_EQ(state.BackgroundFileName, "");
+    EXPECT_EQ(ErrorOf([&] { ClearWithBackground(canvas.turtle, state); }), message);
+    EXPECT_EQ(state.background_file_name, "");
     EXPECT_EQ(TakeDrawingSnapshot(canvas.surface).Pixels(), TakeDrawingSnapshot(plain.surface).Pixels());
-    EXPECT_NO_THROW(Button4Click(canvas.turtle, state));  // the repaint after the error box
+    EXPECT_NO_THROW(ClearWithBackground(canvas.turtle, state));  // the repaint after the error box
 
     // Loading it as a new background leaves the drawing but remembers the name.
     const Picture before = TakeDrawingSnapshot(canvas.surface);
-    EXPECT_THROW(N15Click(canvas.turtle, state, path), KurovelError);
-    EXPECT_EQ(state.BackgroundFileName, path);
+    EXPECT_THROW(UseBackground(canvas.turtle, state, path), KurovelError);
+    EXPECT_EQ(state.background_file_name, path);
     EXPECT_EQ(TakeDrawingSnapshot(canvas.surface).Pixels(), before.Pixels());
   }
 }
@@ -129,9 +129,9 @@ TEST(Pictures, SavedDrawingLeavesOutTheRightmostTenColumns) {
     for (std::int32_t x = 0; x < 351; ++x) ASSERT_EQ(snapshot.PixelAt(x, y), canvas.surface.PixelAt(x, y));
   PictureState state;
   EXPECT_EQ(SavePictureFilter(state), kSavePictureFilterFirst);
-  EXPECT_THROW(N2Click(snapshot, state, folder.PathUtf8("missing/work.bmp")), KurovelError);
+  EXPECT_THROW(SaveDrawing(snapshot, state, folder.PathUtf8("missing/work.bmp")), KurovelError);
   EXPECT_EQ(SavePictureFilter(state), kSavePictureFilterLater);  // the dialog was confirmed
-  N2Click(snapshot, state, folder.PathUtf8("work.bmp"));
+  SaveDrawing(snapshot, state, folder.PathUtf8("work.bmp"));
   EXPECT_EQ(ReadBytes(folder.Path("work.bmp")), EncodeBitmap(snapshot));
 
   for (const std::int32_t width : {10, 0}) {

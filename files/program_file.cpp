@@ -1,38 +1,18 @@
-#include "ui/program_file.h"
+#include "files/program_file.h"
 
 #include <QFile>
 #include <QStringList>
 
 #include "language/cp932.h"
 #include "language/errors.h"
-#include "ui/file_replace.h"
+#include "language/program_lines.h"
+#include "files/file_replace.h"
 
 namespace kurovel {
 
 namespace {
 
 std::string PathText(const QString& path) { return path.toStdString(); }
-
-// The lines of the text before the first NUL: CR LF, lone CR and lone LF each end
-// a line; a byte after a lead byte belongs to its character and never does.
-std::vector<std::string_view> SplitLines(std::string_view bytes) {
-  bytes = bytes.substr(0, bytes.find('\0'));
-  std::vector<std::string_view> lines;
-  std::size_t line_start = 0;
-  std::size_t pos = 0;
-  while (pos < bytes.size()) {
-    const char c = bytes[pos];
-    if (c != '\r' && c != '\n') {
-      pos += CharLength(bytes, pos);
-      continue;
-    }
-    lines.push_back(bytes.substr(line_start, pos - line_start));
-    pos += (c == '\r' && pos + 1 < bytes.size() && bytes[pos + 1] == '\n') ? 2 : 1;
-    line_start = pos;
-  }
-  lines.push_back(bytes.substr(line_start));
-  return lines;
-}
 
 // The editor text of one line. A line holds no break: a CR or LF inside it is the
 // second byte of an undecodable pair, which the converter would pass through and
@@ -60,7 +40,7 @@ std::string UnsavableCharacterMessage(qsizetype line_number, const std::string& 
 }  // namespace
 
 SourceLines::SourceLines(std::string_view bytes) {
-  for (std::string_view line : SplitLines(bytes)) lines_.push_back(Line{std::string(line), LineText(line)});
+  for (std::string_view line : SplitFileLines(bytes)) lines_.push_back(Line{std::string(line), LineText(line)});
   // QHash::insert replaces; walking backwards lets the first line with a text win.
   for (std::size_t i = lines_.size(); i-- > 0;) index_of_text_.insert(lines_[i].text, i);
 }
@@ -84,7 +64,7 @@ QString ProgramTextFromBytes(std::string_view bytes) {
   QString text;
   text.reserve(static_cast<qsizetype>(bytes.size()));
   bool first = true;
-  for (std::string_view line : SplitLines(bytes)) {
+  for (std::string_view line : SplitFileLines(bytes)) {
     if (!first) text += QLatin1Char('\n');
     first = false;
     text += LineText(line);
@@ -112,14 +92,14 @@ std::string ProgramBytesFromText(const QString& text, const SourceLines& source)
 QString LoadProgramFile(const QString& path, SourceLines* source) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
-    throw KurovelError("ファイル " + PathText(path) + " は開けません");
+    throw KurovelError(CannotOpenMessage(PathText(path)));
   }
   if (file.size() > kMaxProgramFileBytes) throw KurovelError(std::string(kTextTooLarge));
   // One byte past the limit is read: a file that is not a regular one reports no size.
   const QByteArray bytes = file.read(kMaxProgramFileBytes + 1);
   if (bytes.size() > kMaxProgramFileBytes) throw KurovelError(std::string(kTextTooLarge));
   if (file.error() != QFileDevice::NoError) {
-    throw KurovelError("ファイル " + PathText(path) + " は開けません");
+    throw KurovelError(CannotOpenMessage(PathText(path)));
   }
   const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
   if (source == nullptr) return ProgramTextFromBytes(view);
@@ -130,7 +110,7 @@ QString LoadProgramFile(const QString& path, SourceLines* source) {
 void SaveProgramFile(const QString& path, const QString& text, SourceLines* source) {
   const std::string bytes = source != nullptr ? ProgramBytesFromText(text, *source) : ProgramBytesFromText(text);
   if (!ReplaceFileContents(path, QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())))) {
-    throw KurovelError("ファイル " + PathText(path) + " を作成できません");
+    throw KurovelError(CannotCreateMessage(PathText(path)));
   }
   if (source != nullptr) *source = SourceLines(bytes);
 }

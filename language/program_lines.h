@@ -1,0 +1,21 @@
+#pragma once
+// Cuts a program file's bytes into lines: the one rule that the editor's loader
+// and kurovel-run share, so both see the same lines.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kurovel {
+
+// Everything from the first NUL on is dropped. CR LF, a lone CR and a lone LF each
+// end a line, but never the second byte of a double-byte character. The text
+// after the last line break is a line too, even when empty: "a\n" gives "a" and "".
+std::vector<std::string_view> SplitFileLines(std::string_view bytes);
+
+// The lines that run: those of SplitFileLines without the empty line after a
+// final line break (so the empty text has none), each cut to its first
+// kMaxLineBytes bytes.
+std::vector<std::string> ProgramLines(std::string_view bytes);
+
+}  // namespace kurovel
