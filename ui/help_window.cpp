@@ -29,14 +29,7 @@ constexpr char kCaption[] = "QX_Help Taverin";
 constexpr QPoint kDesignedPlace(616, 307);
 constexpr QSize kOuterSize(461, 348);  // frame included
 
-struct LabelLayout {
-  const char* name;
-  QRect geometry;  // within the tab
-  int font_pixels;
-  const char* text;
-};
-
-constexpr LabelLayout kVersionLabels[] = {
+constexpr HelpLabel kVersionLabels[] = {
     {"Label1", {24, 16, 204, 21}, 21, "超単純Kurovel"},
     {"Label2", {256, 18, 53, 19}, 19, "Ver1.6"},
     {"Label5", {344, 24, 83, 13}, 13, "2018/10/19版"},
@@ -46,16 +39,7 @@ constexpr LabelLayout kVersionLabels[] = {
 constexpr QRect kVersionNoteGeometry(8, 96, 409, 153);
 constexpr QRect kCloseButtonGeometry(200, 256, 65, 25);
 
-// The tabs after the version page: one text box each.
-struct TextPage {
-  const char* tab_name;
-  const char* caption;
-  const char* memo_name;
-  std::span<const std::string_view> (*lines)();
-  QRect geometry;  // within the tab; a null rectangle fills the tab
-};
-
-const TextPage kTextPages[] = {
+const HelpTextPage kTextPages[] = {
     {"TabSheet2", "命令一覧（めいれいいちらん）", "Memo2", CommandListLines, QRect()},
     {"TabSheet3", "サンプル課題", "Memo3", ExerciseLines, QRect(80, 32, 265, 225)},
     {"TabSheet4", "サンプルプログラム", "Memo4", SampleProgramLines, QRect(24, 8, 393, 265)},
@@ -89,6 +73,9 @@ QPlainTextEdit* MakeMemo(QWidget* page, const char* name, std::span<const std::s
 
 }  // namespace
 
+std::span<const HelpLabel> HelpVersionLabels() { return kVersionLabels; }
+std::span<const HelpTextPage> HelpTextPages() { return kTextPages; }
+
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName(QStringLiteral("Form2"));
   setWindowTitle(QString::fromLatin1(kCaption));
@@ -113,7 +100,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   BuildVersionPage(version_page);
   tabs_->addTab(version_page, QStringLiteral("バージョン情報"));
 
-  for (const TextPage& text_page : kTextPages) {
+  for (const HelpTextPage& text_page : kTextPages) {
     auto* page = new QWidget;
     page->setObjectName(QString::fromLatin1(text_page.tab_name));
     QPlainTextEdit* memo = MakeMemo(page, text_page.memo_name, text_page.lines(), false);
@@ -131,7 +118,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 }
 
 void HelpWindow::BuildVersionPage(QWidget* page) {
-  for (const LabelLayout& layout : kVersionLabels) {
+  for (const HelpLabel& layout : kVersionLabels) {
     auto* label = new QLabel(QString::fromUtf8(layout.text), page);
     label->setObjectName(QString::fromLatin1(layout.name));
     QFont label_font = font();

@@ -7,13 +7,37 @@
 // The main window's "使い方" button and its "使い方など" menu item do nothing
 // but call ShowHelp().
 
+#include <QRect>
 #include <QWidget>
+
+#include <span>
+#include <string_view>
 
 class QPlainTextEdit;
 class QShowEvent;
 class QTabWidget;
 
 namespace kurovel {
+
+// A label of the version page, at its designed place and pixel height.
+struct HelpLabel {
+  const char* name;  // object name
+  QRect geometry;    // within the tab; the label grows with its text
+  int font_pixels;
+  const char* text;  // UTF-8
+};
+std::span<const HelpLabel> HelpVersionLabels();
+
+// A tab after the version page, in tab order: one text box that starts with
+// lines() joined by line breaks.
+struct HelpTextPage {
+  const char* tab_name;   // object name of the page
+  const char* caption;    // UTF-8
+  const char* memo_name;  // object name of the text box
+  std::span<const std::string_view> (*lines)();
+  QRect geometry;  // within the tab; a null rectangle fills the tab
+};
+std::span<const HelpTextPage> HelpTextPages();
 
 class HelpWindow : public QWidget {
   Q_OBJECT

@@ -11,7 +11,7 @@
 #include <QTextCursor>
 
 #include <string>
-#include <utility>
+#include <string_view>
 #include <vector>
 
 #include "ui/insertion_menu.h"
@@ -19,7 +19,7 @@
 namespace kurovel {
 namespace {
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 class InsertionMenuTest : public ::testing::Test {
  protected:
@@ -38,8 +38,8 @@ class InsertionMenuTest : public ::testing::Test {
     editor.document()->setModified(false);
   }
 
-  void Choose(const char* name) {
-    auto* action = menu->PopupMenu1()->findChild<QAction*>(QString::fromLatin1(name));
+  void Choose(std::string_view name) {
+    auto* action = menu->PopupMenu1()->findChild<QAction*>(FromUtf8(name));
     ASSERT_NE(action, nullptr) << name;
     action->trigger();
   }
@@ -56,36 +56,50 @@ class InsertionMenuTest : public ::testing::Test {
   InsertionMenu* menu = new InsertionMenu(&editor, [this](const std::string& m) { errors.push_back(m); });
 };
 
-// The inserted texts, with full-width blanks as typed by a user of the editor; the
-// captions are the same without the blank.
-const std::pair<const char*, const char*> kInsertionItems[] = {
-    {"N3", "前へ　"},     {"N4", "後ろへ　"},   {"N5", "右へ　"},     {"N6", "左へ　"},     {"N7", "ペンをあげる　"},
-    {"N8", "ぺんをさげる"}, {"N9", "くりかえし　"}, {"N10", "ここまで"},  {"N11", "けす"},     {"N12", "もとのむき"},
-    {"N13", "もとのいち"}, {"N29", "いどう　"},   {"N14", "やじるし"},  {"N25", "ふやす　"}, {"N26", "へらす　"},
-    {"N27", "かける　"},  {"N28", "わる　"},     {"N17", "変数１"},   {"N18", "変数２"},   {"N19", "変数３"},
-    {"N20", "変数４"},    {"N21", "変数５"},     {"N22", "変数６"},   {"N23", "変数７"},   {"N24", "変数８"},
-};
-
-TEST_F(InsertionMenuTest, MenuOrderAndVariablesSubMenu) {
-  auto names = [](const QMenu* m) {
-    QStringList list;
-    for (const QAction* action : m->actions()) list << action->objectName();
-    return list;
-  };
-  EXPECT_EQ(names(menu->PopupMenu1()).join(' '), "N3 N4 N5 N6 N7 N8 N9 N10 N11 N12 N13 N29 N14 N16 copy1 Paste1");
-  const auto* variables = menu->PopupMenu1()->findChild<QMenu*>("N16");
-  ASSERT_NE(variables, nullptr);
-  EXPECT_EQ(variables->title(), U("変数"));
-  EXPECT_EQ(names(variables).join(' '), "N25 N26 N27 N28 N17 N18 N19 N20 N21 N22 N23 N24");
+QStringList ActionNames(const QMenu* menu) {
+  QStringList names;
+  for (const QAction* action : menu->actions()) names << action->objectName();
+  return names;
 }
 
-TEST_F(InsertionMenuTest, EachItemInsertsItsTextThroughTheClipboard) {
-  for (const auto& [name, text] : kInsertionItems) {
-    SCOPED_TRACE(name);
+TEST_F(InsertionMenuTest, MenuAndVariablesSubMenuFollowTheItemTable) {
+  QStringList top, in_variables;
+  const PopupMenuItem* sub_menu = nullptr;
+  for (const PopupMenuItem& item : PopupMenuItems()) {
+    (item.in_variables ? in_variables : top) << FromUtf8(item.name);
+    if (item.kind == MenuItemKind::kSubMenu) sub_menu = &item;
+    const auto* action = menu->PopupMenu1()->findChild<QAction*>(FromUtf8(item.name));
+    ASSERT_NE(action, nullptr) << item.name;
+    EXPECT_EQ(action->text(), FromUtf8(item.caption)) << item.name;
+  }
+  // Fixed counts catch an item lost from the table.
+  EXPECT_EQ(top.size(), 16);
+  EXPECT_EQ(in_variables.size(), 12);
+  EXPECT_EQ(ActionNames(menu->PopupMenu1()), top);
+
+  ASSERT_NE(sub_menu, nullptr);
+  const auto* variables = menu->PopupMenu1()->findChild<QMenu*>(FromUtf8(sub_menu->name));
+  ASSERT_NE(variables, nullptr);
+  EXPECT_EQ(variables->title(), FromUtf8(sub_menu->caption));
+  EXPECT_EQ(ActionNames(variables), in_variables);
+}
+
+// An item inserts its caption; a word that takes a value is followed by a
+// full-width blank, so that the user can type the value straight away.
+TEST_F(InsertionMenuTest, EachItemInsertsItsCaptionThroughTheClipboard) {
+  int insertions = 0;
+  int followed_by_blank = 0;
+  for (const PopupMenuItem& item : PopupMenuItems()) {
+    if (item.kind != MenuItemKind::kInsert) continue;
+    SCOPED_TRACE(item.name);
+    ++insertions;
+    const QString caption = FromUtf8(item.caption);
+    const QString inserted = FromUtf8(item.text);
+    EXPECT_TRUE(inserted == caption || inserted == caption + QChar(0x3000)) << item.text;
+    followed_by_blank += inserted != caption;
+
     Load("", 0, 0);
-    Choose(name);
-    const QString inserted = U(text);
-    EXPECT_EQ(menu->PopupMenu1()->findChild<QAction*>(name)->text(), QString(inserted).remove(U("　")));
+    Choose(item.name);
     EXPECT_EQ(editor.toPlainText(), inserted);
     EXPECT_EQ(editor.textCursor().position(), inserted.size());
     EXPECT_EQ(Clipboard(), inserted);
@@ -93,43 +107,45 @@ TEST_F(InsertionMenuTest, EachItemInsertsItsTextThroughTheClipboard) {
     editor.undo();
     EXPECT_EQ(editor.toPlainText(), "");
   }
+  EXPECT_EQ(insertions, 25);
+  EXPECT_EQ(followed_by_blank, 11);
   EXPECT_TRUE(errors.empty());
 }
 
+// Every item inserts through InsertText, so one word stands for all of them here.
 TEST_F(InsertionMenuTest, ReplacesTheSelectionInOneUndoableEdit) {
   const struct {
     const char* before;
     int anchor, position;
-    const char* item;
     const char* after;
     int caret;
   } cases[] = {
-      {"abc", 0, 3, "N11", "けす", 2},              // whole text selected, no blank follows
-      {"abc", 3, 0, "N10", "ここまで", 4},          // selection made backwards
-      {"xabcx", 1, 4, "N3", "x前へ　x", 4},         // inner selection
-      {"ab", 1, 1, "N24", "a変数８b", 4},           // caret only
-      {"fd 1\nrt", 7, 7, "N9", "fd 1\nrtくりかえし　", 13},
+      {"abc", 0, 3, "前へ　", 3},              // whole text selected
+      {"abc", 3, 0, "前へ　", 3},              // selection made backwards
+      {"xabcx", 1, 4, "x前へ　x", 4},          // inner selection
+      {"ab", 1, 1, "a前へ　b", 4},             // caret only
+      {"fd 1\nrt", 7, 7, "fd 1\nrt前へ　", 10},  // end of a later line
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.item);
-    Load(U(c.before), c.anchor, c.position);
-    Choose(c.item);
-    EXPECT_EQ(editor.toPlainText(), U(c.after));
+    SCOPED_TRACE(c.after);
+    Load(FromUtf8(c.before), c.anchor, c.position);
+    menu->InsertText(FromUtf8("前へ　"));
+    EXPECT_EQ(editor.toPlainText(), FromUtf8(c.after));
     EXPECT_EQ(editor.textCursor().position(), c.caret);
     EXPECT_FALSE(editor.textCursor().hasSelection());
     EXPECT_TRUE(editor.document()->isModified());
     editor.undo();
-    EXPECT_EQ(editor.toPlainText(), U(c.before));
+    EXPECT_EQ(editor.toPlainText(), FromUtf8(c.before));
   }
 }
 
 TEST_F(InsertionMenuTest, WritingAProgramByMouseAndKeyboard) {
   Choose("N9");
-  Type(U("３６"));
+  Type(FromUtf8("３６"));
   Type("\r", Qt::Key_Return);
   Choose("N3");
-  Type(U("１００"));
-  EXPECT_EQ(editor.toPlainText(), U("くりかえし　３６\n前へ　１００"));
+  Type(FromUtf8("１００"));
+  EXPECT_EQ(editor.toPlainText(), FromUtf8("くりかえし　３６\n前へ　１００"));
 }
 
 TEST_F(InsertionMenuTest, InsertionReplacesEveryClipboardFormatAndPasteRepeatsIt) {
@@ -137,11 +153,12 @@ TEST_F(InsertionMenuTest, InsertionReplacesEveryClipboardFormatAndPasteRepeatsIt
   earlier->setText("earlier");
   earlier->setHtml("<b>earlier</b>");
   QGuiApplication::clipboard()->setMimeData(earlier);
-  Choose("N25");
+  const QString inserted = FromUtf8("ふやす　");
+  menu->InsertText(inserted);
   EXPECT_FALSE(QGuiApplication::clipboard()->mimeData()->hasHtml());
-  EXPECT_EQ(Clipboard(), U("ふやす　"));
+  EXPECT_EQ(Clipboard(), inserted);
   Choose("Paste1");
-  EXPECT_EQ(editor.toPlainText(), U("ふやす　ふやす　"));
+  EXPECT_EQ(editor.toPlainText(), inserted + inserted);
 }
 
 TEST_F(InsertionMenuTest, CopyTakesOnlyASelection) {
@@ -159,7 +176,7 @@ TEST_F(InsertionMenuTest, BusyClipboardIsReportedAndNothingIsInserted) {
   menu->SetClipboardWriter([](const QString&) { return false; });
   Load("abc", 0, 3);
   Choose("N3");
-  EXPECT_EQ(errors, std::vector<std::string>{"クリップボードを開くことができません"});
+  EXPECT_EQ(errors, std::vector<std::string>{std::string(kClipboardUnavailable)});
   EXPECT_EQ(editor.toPlainText(), "abc");
   EXPECT_FALSE(editor.document()->isModified());
   EXPECT_FALSE(editor.document()->isUndoAvailable());
