@@ -4,19 +4,24 @@
 // - the editor text is the same whether the lines are kept for saving or not;
 // - a file of valid CP932 characters without NUL whose every line break is CR LF
 //   is written back byte for byte when the editor saves it unchanged;
-// - a text that can be saved without its file's lines reads back as that text.
+// - a text that can be saved without its file's lines reads back as that text;
+// - the editor and kurovel-run cut the bytes into the same lines.
 // Any bytes are also taken as an editor text in UTF-8 and saved: either the save
 // refuses a character with KurovelError or the text reads back unchanged.
 
 #include <QString>
+#include <QStringList>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "language/cp932.h"
-#include "language/errors.h"
+#include "engine/limits.h"
 #include "files/program_file.h"
+#include "language/errors.h"
+#include "language/program_lines.h"
 
 namespace {
 
@@ -46,6 +51,23 @@ void CheckTextRoundTrip(const QString& text) {
   if (kurovel::ProgramTextFromBytes(saved) != text) __builtin_trap();
 }
 
+// The lines the editor runs for its text (a final line break ends the last line,
+// the empty text has none), compared with kurovel-run's lines of the same bytes:
+// as many, and each line that was not cut short shows as the editor's line.
+void CheckSameLinesAsRunner(const QString& text, std::string_view bytes) {
+  QStringList editor_lines = text.split(QLatin1Char('\n'));
+  if (text.isEmpty() || text.endsWith(QLatin1Char('\n'))) editor_lines.removeLast();
+  const std::vector<std::string> run_lines = kurovel::ProgramLines(bytes);
+  if (static_cast<std::size_t>(editor_lines.size()) != run_lines.size()) __builtin_trap();
+  for (std::size_t i = 0; i < run_lines.size(); ++i) {
+    if (run_lines[i].size() >= kurovel::kMaxLineBytes) continue;
+    QString shown = QString::fromStdString(kurovel::Cp932ToUtf8(run_lines[i]));
+    shown.replace(QLatin1Char('\r'), QChar::ReplacementCharacter);
+    shown.replace(QLatin1Char('\n'), QChar::ReplacementCharacter);
+    if (shown != editor_lines[static_cast<qsizetype>(i)]) __builtin_trap();
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -58,6 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string saved = kurovel::ProgramBytesFromText(text, source);
   if (IsValidCrLfFile(bytes) && saved != bytes) __builtin_trap();
   CheckTextRoundTrip(text);
+  CheckSameLinesAsRunner(text, bytes);
 
   // The editor never holds CR or NUL: its line breaks are "\n" and a file is cut at NUL.
   const QString typed = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));

@@ -1,5 +1,5 @@
 #pragma once
-// PaintBox1, the drawing area: shows the engine's off-screen RasterSurface. It
+// The drawing area ("PaintBox1"): shows the engine's off-screen RasterSurface. It
 // never draws by itself and never clears: a paint event only copies the
 // surface's pixels, so uncovering the window keeps the drawing.
 

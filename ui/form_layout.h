@@ -7,10 +7,10 @@ namespace kurovel {
 
 struct FormLayout {
   int drawing_area_width = 0;  // the drawing area, docked left
-  int editor_width = 0;     // Memo1
+  int editor_width = 0;     // the program editor
   int editor_height = 0;
-  int first_row_top = 0;    // Button4, Button2, Button1
-  int second_row_top = 0;   // Button5, Button3
+  int first_row_top = 0;    // 画面消去, 呼出, 終了
+  int second_row_top = 0;   // 使い方, 保存
 };
 
 inline constexpr int kPanelWidth = 250;

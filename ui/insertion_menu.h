@@ -10,7 +10,7 @@
 // kClipboardUnavailable.
 //
 // The main window installs it once on its editor:
-//   new InsertionMenu(Memo1, [this](const std::string& message) { /* error box */ });
+//   new InsertionMenu(editor, [this](const std::string& message) { /* error box */ });
 
 #include <QObject>
 #include <QString>

@@ -286,8 +286,8 @@ void MainWindow::BuildMenu() {
 }
 
 void MainWindow::SetTabOrder() {
-  // Panel1 comes first in the window; inside it Edit1, Memo1, Button1, Button6,
-  // Button2, Button3, Button5, Button4, Button7.
+  // The panel comes first in the window; inside it the command box, the editor,
+  // then 終了, 実行, 呼出, 保存, 使い方, 画面消去 and 中断.
   const QWidget* order[] = {command_box_, editor_, quit_button_, run_button_, open_button_, save_button_, help_button_, clear_button_, stop_button_};
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
     QWidget::setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
@@ -350,7 +350,7 @@ void MainWindow::DropFiles(const QStringList& paths) {
       return;
     }
     if (paths.size() == 1 && IsProgramFileName(paths.front())) {
-      // Unlike the Part's original drop, unsaved changes are not thrown away unasked.
+      // Unsaved changes are never thrown away unasked, as with 開く.
       if (!ConfirmDiscard()) return;
       OpenIntoEditor(paths.front());
       ShowFileCaption(paths.front());

@@ -1,5 +1,5 @@
 #pragma once
-// MainWindow, the main window: the drawing area on the left, the panel with the
+// The main window: the drawing area on the left, the panel with the
 // command box, the program editor and the buttons on the right, the menu bar, and
 // the handlers that tie them to the turtle, the language and the files.
 
@@ -127,7 +127,11 @@ class MainWindow : public QMainWindow {
   QSize laid_out_for_;  // the outer size the layout was last computed from
   QElapsedTimer refresh_clock_;
 
-  // Controls; owned by the window through Qt's parent tree.
+  // Controls; owned by the window through Qt's parent tree. Their object names
+  // are the layout's names, set in the tables of main_window.cpp (labels, buttons,
+  // hidden lists, menu items) and, for the controls outside a table, here:
+  //   central_ "ClientArea", drawing_area_ "PaintBox1", panel_ "Panel1",
+  //   command_box_ "Edit1", editor_ "Memo1", the menu bar "MainMenu1".
   QWidget* central_ = nullptr;
   DrawingArea* drawing_area_ = nullptr;
   QFrame* panel_ = nullptr;
