@@ -99,9 +99,10 @@ std::optional<std::int64_t> ReadMasks(std::string_view b, std::int64_t info_size
   }
   // The 40-byte header is followed by the masks (a fourth one for alpha, unused
   // here); the larger headers hold them from the same place on.
-  const std::int64_t masks_at = kFileHeaderSize + kInfoHeaderSize;
+  const bool inside = info_size >= kV2HeaderSize;
+  const std::int64_t masks_at = inside ? kFileHeaderSize + kInfoHeaderSize : header_end;
   const std::int64_t masks_end =
-      info_size >= kV2HeaderSize ? header_end : header_end + (compression == kBiAlphaBitfields ? 4 : 3) * kMaskSize;
+      inside ? header_end : header_end + (compression == kBiAlphaBitfields ? 4 : 3) * kMaskSize;
   if (static_cast<std::int64_t>(b.size()) < masks_at + 3 * kMaskSize) return std::nullopt;
   for (std::size_t i = 0; i < layout.masks.size(); ++i) {
     layout.masks[i] = U32(b, masks_at + static_cast<std::int64_t>(i) * kMaskSize);
