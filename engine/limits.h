@@ -17,6 +17,12 @@ inline constexpr std::int32_t kDefaultSurfaceHeight = 446;
 // The largest width or height of a drawing surface and of a bitmap file.
 inline constexpr std::int32_t kMaxPictureSide = 16384;
 
+// The most pixels a bitmap file may claim. 100 megapixels hold any drawing area,
+// a full-HD (2 Mpx) or 4K (8 Mpx) photo and even a 50 Mpx camera picture, at 400 MB
+// as a picture; a full 16384 x 16384 claim (268 Mpx, over 1 GB) is refused before
+// anything is allocated, so a small file cannot ask for gigabytes.
+inline constexpr std::int64_t kMaxBitmapPixels = 100'000'000;
+
 // The largest program file the editor takes.
 inline constexpr std::int64_t kMaxProgramFileBytes = std::int64_t{64} * 1024 * 1024;
 

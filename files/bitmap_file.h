@@ -6,17 +6,17 @@
 #include <string_view>
 
 #include "engine/picture.h"
+#include "files/bitmap_decode.h"
 
 namespace kurovel {
 
-// The largest width or height a bitmap file may claim.
-inline constexpr int kMaxBitmapSide = 16384;
-
 // Reads a BMP file (uncompressed 1, 4, 8, 16, 24 or 32 bits per pixel, bottom-up or
-// top-down, and the run-length encoded variants). Throws KurovelError with
-// "ファイル %s は開けません" when the file cannot be read, and with
-// "ビットマップイメージが不正です" when it is no valid bitmap: a bad header, a side over
-// kMaxBitmapSide, or a file shorter than its header says.
+// top-down, and the run-length encoded variants) from its start, so a pipe or FIFO
+// reads like a file; bytes after what the headers promise are not read. Throws
+// KurovelError with "ファイル %s は開けません" when the file cannot be opened or read,
+// and with "ビットマップイメージが不正です" when it is no valid bitmap: a bad header, a
+// side over kMaxPictureSide, more than kMaxBitmapPixels pixels, pixel data over the
+// headers, or a file shorter than its header says.
 Picture LoadBitmapFile(const std::string& path_utf8);
 
 // The same checks and decoding for the bytes of a file already in memory.

@@ -1,5 +1,6 @@
 // Pictures: any bytes as a background bitmap laid on the drawing surface, and the
-// surface saved again. Only the bitmap error may come out of the decoder, a
+// surface saved again. Only the bitmap error may come out of the decoder, the same
+// bytes decode twice to the same answer and pixels (nothing left unwritten), a
 // decoded picture has pixels, the same bytes read from a file lay the same
 // picture, and the saved surface decodes back to exactly its pixels.
 
@@ -8,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -92,18 +94,28 @@ void CheckFileAgrees(std::string_view bytes, const kurovel::Picture* decoded) {
   if (!SamePixels(Drawing(from_file), Drawing(from_memory))) __builtin_trap();
 }
 
+std::optional<kurovel::Picture> Decode(std::string_view bytes) {
+  try {
+    return kurovel::DecodeBitmap(bytes);
+  } catch (const kurovel::KurovelError&) {
+    return std::nullopt;  // "no valid bitmap"
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   if (ClaimedPixels(bytes) > kMaxFuzzedPixels) return 0;
-  kurovel::Picture picture;
-  try {
-    picture = kurovel::DecodeBitmap(bytes);
-  } catch (const kurovel::KurovelError&) {
-    CheckFileAgrees(bytes, nullptr);  // "no valid bitmap"
+  const std::optional<kurovel::Picture> decoded = Decode(bytes);
+  const std::optional<kurovel::Picture> again = Decode(bytes);
+  if (decoded.has_value() != again.has_value()) __builtin_trap();
+  if (!decoded) {
+    CheckFileAgrees(bytes, nullptr);
     return 0;
   }
+  if (!SamePixels(*decoded, *again)) __builtin_trap();
+  const kurovel::Picture& picture = *decoded;
   if (picture.Width() < 1 || picture.Height() < 1) __builtin_trap();
   CheckFileAgrees(bytes, &picture);
   // An even and an odd surface, so both roundings of the centring are taken.

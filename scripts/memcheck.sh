@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs the headless tests (engine, language, runner, kurovel-run and the binary it
-# drives) under valgrind's memcheck: any memory error or any leak (definite,
+# Runs the headless tests (engine, language, runner, program and bitmap files,
+# kurovel-run and the binary it drives) under valgrind's memcheck: any memory error or any leak (definite,
 # indirect or possible) fails. Builds a plain Debug tree in build-memcheck/.
 #   scripts/memcheck.sh [GTEST_FILTER]
 set -euo pipefail
@@ -8,11 +8,11 @@ cd "$(dirname "$0")/.."
 build=build-memcheck
 filter=${1:-*}
 tests=(tests/engine/kurovel_engine_tests tests/language/language_tests tests/language/runner_tests
-       tests/app/kurovel_run_tests)
+       tests/ui/files_tests tests/app/kurovel_run_tests)
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKUROVEL_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)" \
-  --target kurovel_engine_tests language_tests runner_tests kurovel_run_tests kurovel-run
+  --target kurovel_engine_tests language_tests runner_tests files_tests kurovel_run_tests kurovel-run
 
 export KUROVEL_RUN=$PWD/$build/app/kurovel-run
 export QT_QPA_PLATFORM=offscreen

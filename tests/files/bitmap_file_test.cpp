@@ -1,23 +1,26 @@
-// Bitmap files: every depth the loader must read, written here byte by byte; the
-// checks that refuse broken files; the exact bytes of the writer; failed saves.
+// Bitmap files: every variant the loader must read, written here byte by byte; the
+// checks that refuse broken files, undefined layouts and oversized claims; reading
+// from a FIFO; the exact bytes of the writer; failed saves.
 
 #include "files/bitmap_file.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <functional>
+#include <optional>
+#include <thread>
 #include <vector>
 
+#include "tests/files/bitmap_samples.h"
 #include "tests/files/files_test_support.h"
 
 namespace kurovel::test {
 namespace {
-
-void Put(std::string& out, std::uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(v >> (8 * i)));
-}
-// A colour in the files' blue-green-red byte order.
-std::uint32_t Bgr(ColorValue c) { return (c >> 16 & 0xff) | (c & 0xff00) | (c & 0xff) << 16; }
 
 // Palette entry i for the indexed depths, a colour per pixel for the others.
 ColorValue Expected(int bits, int x, int y) {
@@ -141,6 +144,132 @@ TEST(BitmapFile, RefusesBrokenFilesAsInvalid) {
   }
   for (const std::string& path : {folder.PathUtf8("missing.bmp"), folder.PathUtf8("")}) {
     EXPECT_EQ(ErrorOf([&] { LoadBitmapFile(path); }), "ファイル " + path + " は開けません");
+  }
+}
+
+TEST(BitmapFile, LoadsEveryVariantPixelByPixel) {
+  ScratchFolder folder;
+  for (const BitmapSample& sample : BitmapSamples()) {
+    WriteBytes(folder.Path("v.bmp"), sample.bytes);
+    const Picture picture = LoadBitmapFile(folder.PathUtf8("v.bmp"));
+    ASSERT_EQ(std::pair(picture.Width(), picture.Height()), std::pair(sample.width, sample.height)) << sample.name;
+    for (int i = 0; i < sample.width * sample.height; ++i) {
+      EXPECT_EQ(picture.PixelAt(i % sample.width, i / sample.width), sample.pixels[static_cast<std::size_t>(i)])
+          << sample.name << " pixel " << i;
+    }
+  }
+}
+
+TEST(BitmapFile, SixteenBitWhiteIsFullWhite) {
+  const std::pair<const char*, BmpSpec> cases[] = {
+      {"5-5-5", {.width = 1, .height = 1, .bits = 16, .data = std::string("\xff\x7f\0\0", 4)}},
+      {"5-5-5 bit fields",
+       {.width = 1, .height = 1, .bits = 16, .compression = 3, .masks = {0x7c00, 0x3e0, 0x1f},
+        .data = std::string("\xff\x7f\0\0", 4)}},
+      {"5-6-5 bit fields",
+       {.width = 1, .height = 1, .bits = 16, .compression = 3, .masks = {0xf800, 0x7e0, 0x1f},
+        .data = std::string("\xff\xff\0\0", 4)}},
+  };
+  for (const auto& [name, spec] : cases) {
+    EXPECT_EQ(DecodeBitmap(BuildBmp(spec)).PixelAt(0, 0), MakeColor(255, 255, 255)) << name;
+  }
+}
+
+// Layouts where pixel data and palette or masks share bytes, or the palette is
+// shorter than the depth: the result is the same every time and every pixel has
+// a stated colour, or the file is refused.
+TEST(BitmapFile, LayoutsWithoutAllTheirBytesAreDefinedOrRefused) {
+  const std::string indices = PackRows(5, 1, 8, false, [](int x, int) { return static_cast<std::uint32_t>(x * 50); });
+  std::vector<ColorValue> sixteen;
+  for (int i = 0; i < 16; ++i) sixteen.push_back(PaletteColour(i));
+  const ColorValue black = MakeColor(0, 0, 0);
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::optional<std::vector<ColorValue>> row;  // nullopt: refused
+  };
+  const std::string sixteen_bit = PackRows(5, 1, 16, false, [](int, int) { return 0xffffu; });
+  const Case cases[] = {
+      {"8-bit, 16 entries stored, 0 colours used",
+       BuildBmp({.height = 1, .bits = 8, .palette = sixteen, .data = indices}),
+       std::vector{PaletteColour(0), black, black, black, black}},
+      {"8-bit, data offset two entries into the palette",
+       BuildBmp({.height = 1, .bits = 8, .palette = sixteen, .data = indices, .offset = 14 + 40 + 2 * 4}),
+       std::vector{PaletteColour(0), black, black, black, black}},
+      {"16-bit bit fields, data offset over the masks",
+       BuildBmp({.height = 1, .bits = 16, .compression = 3, .masks = {0xf800, 0x7e0, 0x1f},
+                 .data = sixteen_bit, .offset = 54}),
+       std::nullopt},
+      {"32-bit alpha bit fields, data offset on the alpha mask",
+       BuildBmp({.height = 1, .bits = 32, .compression = 6, .masks = {0xff, 0xff00, 0xff0000, 0},
+                 .data = std::string(20, '\x7f'), .offset = 66}),
+       std::nullopt},
+      {"16-bit bit fields, V4 header, data offset inside the header",
+       BuildBmp({.height = 1, .bits = 16, .compression = 3, .info_size = 108, .masks = {0xf800, 0x7e0, 0x1f},
+                 .data = sixteen_bit, .offset = 70}),
+       std::nullopt},
+  };
+  for (const Case& c : cases) {
+    const std::optional<Picture> first = DecodeBitmapBytes(c.bytes);
+    const std::optional<Picture> second = DecodeBitmapBytes(c.bytes);
+    ASSERT_EQ(first.has_value(), c.row.has_value()) << c.name;
+    ASSERT_EQ(second.has_value(), c.row.has_value()) << c.name;
+    if (!c.row) continue;
+    EXPECT_EQ(first->Pixels(), *c.row) << c.name;
+    EXPECT_EQ(second->Pixels(), *c.row) << c.name;
+  }
+}
+
+TEST(BitmapFile, ClaimsOverThePixelBudgetAreRefusedBeforeDecoding) {
+  // Run-length data of two bytes (end of bitmap) under a 256-entry palette: 1,080
+  // bytes in all, whatever size the header claims.
+  const auto run_length = [](std::int32_t width, std::int32_t height) {
+    return BuildBmp({.width = width, .height = height, .bits = 8, .compression = 1,
+                     .palette = std::vector<ColorValue>(256, MakeColor(1, 2, 3)), .data = std::string("\0\1", 2)});
+  };
+  const std::string bomb = run_length(16384, 16384);
+  ASSERT_EQ(bomb.size(), 1080u);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(ErrorOf([&] { DecodeBitmap(bomb); }), "ビットマップイメージが不正です");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+  // The budget's edge, by the length the headers promise (nothing is decoded).
+  const std::pair<std::int32_t, bool> widths[] = {{10000, true}, {10001, false}};
+  for (const auto& [width, accepted] : widths) {
+    EXPECT_EQ(BitmapFileLength(run_length(width, 10000)).has_value(), accepted) << width;
+  }
+  EXPECT_EQ(kMaxBitmapPixels, std::int64_t{10000} * 10000);
+}
+
+TEST(BitmapFile, LoadsFromAFifo) {
+  const BitmapSample sample = BitmapSamples().front();
+  std::string too_wide = sample.bytes;
+  too_wide.replace(18, 4, std::string("\x01\x40\0\0", 4));  // 16385 wide
+  const std::pair<const char*, const std::string*> cases[] = {{"valid", &sample.bytes}, {"too wide", &too_wide}};
+  ScratchFolder folder;
+  for (const auto& [name, bytes] : cases) {
+    const std::string fifo = folder.PathUtf8(QString("pipe-") + name);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0) << name;
+    // One write of a few hundred bytes: it fits the pipe whatever the reader does.
+    std::thread writer([&, path = fifo, data = *bytes] {
+      const int fd = ::open(path.c_str(), O_WRONLY);
+      if (fd < 0) return;
+      EXPECT_EQ(::write(fd, data.data(), data.size()), static_cast<ssize_t>(data.size()));
+      ::close(fd);
+    });
+    std::string error;
+    std::optional<Picture> picture;
+    try {
+      picture = LoadBitmapFile(fifo);
+    } catch (const KurovelError& e) {
+      error = e.what();
+    }
+    writer.join();
+    if (bytes == &sample.bytes) {
+      ASSERT_TRUE(picture.has_value()) << error;
+      EXPECT_EQ(picture->Pixels(), sample.pixels);
+    } else {
+      EXPECT_EQ(error, "ビットマップイメージが不正です");
+    }
   }
 }
 
