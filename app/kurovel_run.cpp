@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <new>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "files/output_files.h"
+#include "app/kurovel_run_limits.h"
 #include "app/kurovel_run_options.h"
 #include "app/kurovel_run_state.h"
 #include "engine/picture.h"
@@ -30,6 +32,7 @@ enum ExitStatus : int {
   kExitOk = 0,
   kExitError = 1,
   kExitUnbalanced = 2,
+  kExitLimit = 3,
   kExitUsage = 64,
   kExitNoInput = 66,
   kExitSoftware = 70,
@@ -38,9 +41,14 @@ enum ExitStatus : int {
 
 // Every line as typed into the command box followed by Enter: an error ends that
 // line only.
-void RunLines(Session& session, const std::vector<std::string>& lines, RunReport& report) {
-  for (const std::string& line : lines) {
-    std::string normalized = NormalizeLine(line);
+// A reached limit ends the run between two lines.
+void RunLines(Session& session, const LineBuffer& lines, RunLimits& limits, RunReport& report) {
+  for (const std::string_view line : lines) {
+    if (limits.Any() && limits.Reached()) {
+      report.outcome = RunResult::kLimit;
+      return;
+    }
+    const std::string normalized = NormalizeLine(line);
     report.normalized.push_back(normalized);
     try {
       session.executor.ExecuteLine(normalized);
@@ -52,18 +60,32 @@ void RunLines(Session& session, const std::vector<std::string>& lines, RunReport
 }
 
 // The program as run by the Run button.
-void RunAsProgram(Session& session, const std::vector<std::string>& lines, RunReport& report) {
-  HeadlessRunnerHost host(lines);
+// A reached limit presses Stop: the run ends at its next line.
+void RunAsProgram(Session& session, LineBuffer lines, RunLimits& limits, RunReport& report) {
+  HeadlessRunnerHost host(std::move(lines));
+  if (limits.Any()) {
+    const auto stop_at_limit = [&] {
+      if (limits.Reached() && session.runner.RunEnabled()) session.runner.StopProgram(host);
+    };
+    session.executor.SetPendingEventsHook(stop_at_limit);
+    session.runner.SetLineHook([&](std::int32_t) { stop_at_limit(); });
+  }
   try {
-    if (session.runner.RunProgram(host) == RunOutcome::kUnbalanced) {
-      report.outcome = RunResult::kUnbalanced;
-      report.messages = host.warnings;
+    switch (session.runner.RunProgram(host)) {
+      case RunOutcome::kUnbalanced:
+        report.outcome = RunResult::kUnbalanced;
+        report.messages = host.warnings;
+        break;
+      case RunOutcome::kStopped:
+        report.outcome = RunResult::kLimit;  // only a limit presses Stop here
+        break;
+      case RunOutcome::kFinished:
+        break;
     }
   } catch (const KurovelError& error) {
     report.outcome = RunResult::kError;
     report.messages.push_back(ErrorBoxText(error.what()));
   }
-  report.normalized = session.runner.NormalizedProgram();
 }
 
 int ExitStatusOf(const RunReport& report) {
@@ -74,6 +96,8 @@ int ExitStatusOf(const RunReport& report) {
       return kExitError;
     case RunResult::kUnbalanced:
       return kExitUnbalanced;
+    case RunResult::kLimit:
+      return kExitLimit;
   }
   return kExitSoftware;  // unreachable: every result has a case
 }
@@ -86,12 +110,13 @@ Picture Snapshot(const RasterSurface& surface) {
 }
 
 int Run(const RunOptions& options) {
-  const std::optional<std::string> bytes = ReadProgramBytes(options.program);
+  std::optional<std::string> bytes = ReadProgramBytes(options.program);
   if (!bytes) {
     std::cerr << CannotOpenMessage(options.program) << '\n';
     return kExitNoInput;
   }
-  const std::vector<std::string> lines = ProgramLines(*bytes);
+  LineBuffer lines = ProgramLines(*bytes);
+  bytes.reset();  // the lines hold what is needed of the text
 
   RasterSurface surface(options.width, options.height);
   Session session(surface);
@@ -108,18 +133,19 @@ int Run(const RunOptions& options) {
   }
 
   RunReport report;
+  RunLimits limits(session.executor, options.max_commands, options.timeout_seconds);
   if (options.lines) {
-    RunLines(session, lines, report);
+    RunLines(session, lines, limits, report);
   } else {
-    RunAsProgram(session, lines, report);
+    RunAsProgram(session, std::move(lines), limits, report);
   }
   for (const std::string& message : report.messages) std::cerr << message << '\n';
 
   std::vector<OutputFile> outputs;
   if (options.bmp_path) outputs.push_back({*options.bmp_path, EncodeBitmap(Snapshot(surface))});
   if (options.state_path) {
-    const nlohmann::json state = StateJson(session, surface, report);
-    outputs.push_back({*options.state_path, state.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n"});
+    const LineBuffer& normalized = options.lines ? report.normalized : session.runner.NormalizedProgram();
+    outputs.push_back({*options.state_path, StateJson(session, surface, report, normalized)});
   }
   if (const std::optional<std::string> failed = WriteOutputFiles(outputs)) {
     std::cerr << CannotCreateMessage(*failed) << '\n';
@@ -145,6 +171,10 @@ int main(int argc, char** argv) {
   }
   try {
     return Run(*parsed.options);
+  } catch (const std::bad_alloc&) {
+    // Outputs are written only at the very end, so none was begun.
+    std::cerr << "kurovel-run: out of memory\n";
+    return kExitSoftware;
   } catch (const std::exception& error) {
     std::cerr << "kurovel-run: internal error: " << error.what() << '\n';
     return kExitSoftware;

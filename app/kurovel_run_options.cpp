@@ -1,6 +1,7 @@
 #include "app/kurovel_run_options.h"
 
 #include <array>
+#include <cstdlib>
 #include <set>
 
 #include "engine/limits.h"
@@ -20,7 +21,7 @@ struct OptionRow {
   ApplyOption apply;
 };
 
-constexpr std::array<OptionRow, 6> kOptions{{
+constexpr std::array<OptionRow, 8> kOptions{{
     {"--size", true,
      [](RunOptions& o, std::string_view value) -> std::string {
        const std::optional<SurfaceSize> size = ParseSurfaceSize(value);
@@ -37,6 +38,16 @@ constexpr std::array<OptionRow, 6> kOptions{{
      [](RunOptions& o, std::string_view v) -> std::string { o.state_path = std::string(v); return {}; }},
     {"--background", true,
      [](RunOptions& o, std::string_view v) -> std::string { o.background_path = std::string(v); return {}; }},
+    {"--max-commands", true,
+     [](RunOptions& o, std::string_view v) -> std::string {
+       o.max_commands = ParseCommandCount(v);
+       return o.max_commands ? std::string() : "bad command count '" + std::string(v) + "': expected a whole number above 0";
+     }},
+    {"--timeout", true,
+     [](RunOptions& o, std::string_view v) -> std::string {
+       o.timeout_seconds = ParseSeconds(v);
+       return o.timeout_seconds ? std::string() : "bad timeout '" + std::string(v) + "': expected seconds above 0";
+     }},
     {"--help", false, [](RunOptions& o, std::string_view) -> std::string { o.help = true; return {}; }},
 }};
 
@@ -63,6 +74,37 @@ std::optional<std::int32_t> ParseSide(std::string_view text) {
 ParsedArguments Fail(std::string message) { return {std::nullopt, std::move(message)}; }
 
 }  // namespace
+
+std::optional<std::uint64_t> ParseCommandCount(std::string_view text) {
+  if (text.empty() || text.size() > 19) return std::nullopt;  // 19 digits always fit
+  std::uint64_t value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  if (value == 0) return std::nullopt;
+  return value;
+}
+
+std::optional<double> ParseSeconds(std::string_view text) {
+  // Digits with at most one decimal point, at least one digit; no sign, no exponent.
+  if (text.empty() || text.size() > 32) return std::nullopt;
+  bool point = false;
+  bool digit = false;
+  for (const char c : text) {
+    if (c == '.' && !point) {
+      point = true;
+    } else if (c >= '0' && c <= '9') {
+      digit = true;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (!digit) return std::nullopt;
+  const double seconds = std::strtod(std::string(text).c_str(), nullptr);
+  if (!(seconds > 0.0)) return std::nullopt;
+  return seconds;
+}
 
 std::optional<SurfaceSize> ParseSurfaceSize(std::string_view text) {
   const std::size_t x = text.find('x');
@@ -118,7 +160,8 @@ ParsedArguments ParseRunArguments(std::span<const std::string_view> arguments) {
 const std::string& RunUsage() {
   static const std::string usage =
          "usage: kurovel-run [--size WxH] [--lines] [--bmp OUT.bmp] [--state OUT.json]\n"
-         "                   [--background FILE.bmp] [PROGRAM | -]\n"
+         "                   [--background FILE.bmp] [--max-commands N] [--timeout SECONDS]\n"
+         "                   [PROGRAM | -]\n"
          "Runs a Kurovel program (Shift-JIS text) on an off-screen drawing surface.\n"
          "  PROGRAM, -          the program file; standard input for \"-\" or none\n"
          "  --size WxH          the drawing surface, default " + std::to_string(kDefaultSurfaceWidth) + "x" +
@@ -128,11 +171,16 @@ const std::string& RunUsage() {
          "  --bmp OUT.bmp       write the final drawing, arrow included, as a 24-bit BMP\n"
          "  --state OUT.json    write the turtle, variables, trace and messages as JSON\n"
          "  --background F.bmp  lay this picture on the surface before running\n"
+         "  --max-commands N    end the run as Stop does once N commands have run\n"
+         "                      (turtle commands and inc, dec, mlt, div, pos lines)\n"
+         "  --timeout SECONDS   end the run as Stop does after this time (decimal, above 0)\n"
          "  --help              print this text\n"
          "  --                  end of options (for a program whose name begins with -)\n"
          "Exit status: 0 ok, 1 an error ended a line or the run (or the background could\n"
-         "not be read), 2 repeat and next do not pair up, 64 bad usage, 66 the program\n"
-         "cannot be read, 73 an output cannot be written.\n";
+         "not be read), 2 repeat and next do not pair up, 3 a limit ended the run (the\n"
+         "outputs are written, with outcome \"limit\"), 64 bad usage, 66 the program\n"
+         "cannot be read, 70 internal error (such as out of memory; no output is\n"
+         "written), 73 an output cannot be written.\n";
   return usage;
 }
 

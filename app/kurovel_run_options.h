@@ -20,6 +20,8 @@ struct RunOptions {
   std::optional<std::string> bmp_path;    // the final surface as a BMP
   std::optional<std::string> state_path;  // the final state as JSON
   std::optional<std::string> background_path;
+  std::optional<std::uint64_t> max_commands;  // stop the run after this many commands
+  std::optional<double> timeout_seconds;      // stop the run after this much time
   std::string program = "-";  // "-" reads standard input
   bool help = false;          // --help: print the usage, run nothing
 };
@@ -32,6 +34,11 @@ struct ParsedArguments {
 
 // The arguments after the program name.
 ParsedArguments ParseRunArguments(std::span<const std::string_view> arguments);
+
+// A whole number of commands, 1 or more, decimal digits only; nullopt otherwise.
+std::optional<std::uint64_t> ParseCommandCount(std::string_view text);
+// Seconds as a decimal number above 0 ("2", "0.5", "90.25"); nullopt otherwise.
+std::optional<double> ParseSeconds(std::string_view text);
 
 // "WxH", each side 1 to kMaxPictureSide, decimal digits only; nullopt otherwise.
 struct SurfaceSize {

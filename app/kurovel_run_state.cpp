@@ -1,7 +1,11 @@
 #include "app/kurovel_run_state.h"
 
+#include <algorithm>
 #include <array>
+#include <functional>
 #include <utility>
+
+#include <nlohmann/json.hpp>
 
 #include "language/cp932.h"
 
@@ -14,6 +18,13 @@ constexpr std::array<std::pair<PenMode, const char*>, 3> kPenModeNames{{
     {PenMode::kNop, "nop"},
 }};
 
+constexpr std::array<std::pair<RunResult, const char*>, 4> kRunResultNames{{
+    {RunResult::kOk, "ok"},
+    {RunResult::kError, "error"},
+    {RunResult::kUnbalanced, "unbalanced"},
+    {RunResult::kLimit, "limit"},
+}};
+
 const char* PenModeName(PenMode mode) {
   for (const auto& [value, name] : kPenModeNames) {
     if (value == mode) return name;
@@ -21,16 +32,36 @@ const char* PenModeName(PenMode mode) {
   return "copy";  // unreachable: every mode has a row
 }
 
-constexpr std::array<std::pair<RunResult, const char*>, 3> kRunResultNames{{
-    {RunResult::kOk, "ok"},
-    {RunResult::kError, "error"},
-    {RunResult::kUnbalanced, "unbalanced"},
-}};
+// A JSON string of UTF-8 text; invalid sequences become U+FFFD. Plain printable
+// ASCII, by far the most common line, is copied without further ado.
+void AppendString(std::string& out, std::string_view utf8) {
+  const bool plain = std::all_of(utf8.begin(), utf8.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 0x20 && byte < 0x80 && c != '"' && c != '\\';
+  });
+  if (plain) {
+    out += '"';
+    out += utf8;
+    out += '"';
+    return;
+  }
+  out += nlohmann::json(std::string(utf8)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
 
-nlohmann::json Utf8Lines(const std::vector<std::string>& cp932_lines) {
-  nlohmann::json lines = nlohmann::json::array();
-  for (const std::string& line : cp932_lines) lines.push_back(Cp932ToUtf8(line));
-  return lines;
+// An array in the two-blank layout: "[]" when empty, else one element a line.
+template <typename Range, typename AppendElement>
+void AppendArray(std::string& out, const Range& elements, AppendElement append) {
+  bool first = true;
+  for (const auto& element : elements) {
+    out += first ? "[\n    " : ",\n    ";
+    first = false;
+    append(out, element);
+  }
+  out += first ? "[]" : "\n  ]";
+}
+
+void AppendCp932Lines(std::string& out, const LineBuffer& lines) {
+  AppendArray(out, lines, [](std::string& text, std::string_view line) { AppendString(text, Cp932ToUtf8(line)); });
 }
 
 }  // namespace
@@ -42,28 +73,58 @@ std::string_view RunResultName(RunResult result) {
   return "ok";  // unreachable: every result has a row
 }
 
-nlohmann::json StateJson(const Session& session, const RasterSurface& surface, const RunReport& report) {
+std::string StateJson(const Session& session, const RasterSurface& surface, const RunReport& report,
+                      const LineBuffer& normalized) {
   const TurtleState& state = session.turtle.State();
-  nlohmann::json variables = nlohmann::json::array();
+  std::vector<std::int32_t> variables;
   for (int k = 1; k <= VariableTable::kCount; ++k) variables.push_back(session.variables.Get(k));
 
-  nlohmann::json json = nlohmann::json::object();
-  json["width"] = surface.Width();
-  json["height"] = surface.Height();
-  json["x"] = state.x;
-  json["y"] = state.y;
-  json["heading"] = state.heading;
-  json["pen_down"] = state.pen_down;
-  json["arrow_visible"] = state.arrow_visible;
-  json["color_cycle_index"] = state.color_cycle_index;
-  json["pen_color"] = surface.GetPenColor();
-  json["pen_mode"] = PenModeName(surface.GetPenMode());
-  json["variables"] = std::move(variables);
-  json["trace"] = Utf8Lines(session.trace);
-  json["normalized"] = Utf8Lines(report.normalized);
-  json["outcome"] = RunResultName(report.outcome);
-  json["messages"] = report.messages;
-  return json;
+  const auto number = [](auto value) {
+    return [value](std::string& out) { out += std::to_string(value); };
+  };
+  const auto boolean = [](bool value) {
+    return [value](std::string& out) { out += value ? "true" : "false"; };
+  };
+  const auto text = [](std::string_view value) {
+    return [value](std::string& out) { AppendString(out, value); };
+  };
+  // The members in key order, as a JSON library that sorts its keys writes them.
+  const std::pair<const char*, std::function<void(std::string&)>> members[] = {
+      {"arrow_visible", boolean(state.arrow_visible)},
+      {"color_cycle_index", number(state.color_cycle_index)},
+      {"heading", number(state.heading)},
+      {"height", number(surface.Height())},
+      {"messages",
+       [&](std::string& out) {
+         AppendArray(out, report.messages, [](std::string& o, const std::string& m) { AppendString(o, m); });
+       }},
+      {"normalized", [&](std::string& out) { AppendCp932Lines(out, normalized); }},
+      {"outcome", text(RunResultName(report.outcome))},
+      {"pen_color", number(surface.GetPenColor())},
+      {"pen_down", boolean(state.pen_down)},
+      {"pen_mode", text(PenModeName(surface.GetPenMode()))},
+      {"trace", [&](std::string& out) { AppendCp932Lines(out, session.trace.Lines()); }},
+      {"trace_omitted", number(session.trace.Omitted())},
+      {"variables",
+       [&](std::string& out) {
+         AppendArray(out, variables, [](std::string& o, std::int32_t v) { o += std::to_string(v); });
+       }},
+      {"width", number(surface.Width())},
+      {"x", number(state.x)},
+      {"y", number(state.y)},
+  };
+
+  std::string out = "{";
+  bool first = true;
+  for (const auto& [key, append] : members) {
+    out += first ? "\n  \"" : ",\n  \"";
+    first = false;
+    out += key;
+    out += "\": ";
+    append(out);
+  }
+  out += "\n}\n";
+  return out;
 }
 
 }  // namespace kurovel

@@ -5,9 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "engine/raster_surface.h"
+#include "language/line_buffer.h"
 #include "language/session.h"
 
 namespace kurovel {
@@ -17,21 +16,27 @@ enum class RunResult {
   kOk,          // every line ran
   kError,       // an error ended a line (--lines) or the run
   kUnbalanced,  // repeat and next did not pair up; nothing ran
+  kLimit,       // --max-commands or --timeout ended the run as Stop does
 };
 
-// The result's name in the JSON state: "ok", "error" or "unbalanced".
+// The result's name in the JSON state: "ok", "error", "unbalanced" or "limit".
 std::string_view RunResultName(RunResult result);
 
 // How the run went, besides what the session holds.
 struct RunReport {
   RunResult outcome = RunResult::kOk;
-  std::vector<std::string> messages;   // UTF-8: what the error box or the warning box showed, in order
-  std::vector<std::string> normalized; // CP932: the normalised lines
+  std::vector<std::string> messages;  // UTF-8: what the error box or the warning box showed, in order
+  LineBuffer normalized;              // CP932: the normalised lines of a --lines run
 };
 
 // The keys "width", "height", "x", "y", "heading", "pen_down", "arrow_visible",
 // "color_cycle_index", "pen_color", "pen_mode", "variables", "trace",
-// "normalized", "outcome" and "messages"; CP932 texts converted to UTF-8.
-nlohmann::json StateJson(const Session& session, const RasterSurface& surface, const RunReport& report);
+// "trace_omitted", "normalized", "outcome" and "messages", in key order and
+// indented by two blanks; CP932 texts converted to UTF-8 (an undecodable byte
+// becomes U+FFFD). Written straight into text, line by line, so a program of
+// millions of lines needs no document tree.
+// normalized: the normalised lines (CP932) of the run.
+std::string StateJson(const Session& session, const RasterSurface& surface, const RunReport& report,
+                      const LineBuffer& normalized);
 
 }  // namespace kurovel

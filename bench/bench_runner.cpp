@@ -31,7 +31,7 @@ struct BenchSession {
 
 void RunRepeatBlock(benchmark::State& bench, bool arrow_shown) {
   BenchSession s(arrow_shown);
-  HeadlessRunnerHost host({"repeat " + std::to_string(kPasses), "fd 1", "rt 1", "next"});
+  HeadlessRunnerHost host(LineBuffer{"repeat " + std::to_string(kPasses), "fd 1", "rt 1", "next"});
   for (auto _ : bench) s.session.runner.RunProgram(host);
   benchmark::DoNotOptimize(s.surface.Bits());
   bench.SetItemsProcessed(bench.iterations() * kPasses * kCommandsPerPass);  // commands
@@ -60,10 +60,11 @@ BENCHMARK(BM_RunnerRepeatBlockArrowHidden)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SingleCommandLinesArrowHidden)->Unit(benchmark::kMillisecond);
 
 // 25,000 blocks of two passes over 'fd 1' and 'rt 1': 100,000 lines, 100,000 commands.
-std::vector<std::string> HundredThousandLines() {
-  std::vector<std::string> lines;
-  lines.reserve(100000);
-  for (int i = 0; i < 25000; ++i) lines.insert(lines.end(), {"repeat 2", "fd 1", "rt 1", "next"});
+LineBuffer HundredThousandLines() {
+  LineBuffer lines;
+  for (int i = 0; i < 25000; ++i) {
+    for (const std::string_view line : {"repeat 2", "fd 1", "rt 1", "next"}) lines.push_back(line);
+  }
   return lines;
 }
 
@@ -76,10 +77,12 @@ void BM_RunnerHundredThousandLines(benchmark::State& bench) {
 BENCHMARK(BM_RunnerHundredThousandLines)->Unit(benchmark::kMillisecond);
 
 void BM_ScanAndTraceHundredThousandLines(benchmark::State& bench) {
-  const std::vector<std::string> program = HundredThousandLines();
+  const LineBuffer program = HundredThousandLines();
   for (auto _ : bench) {
     const BlockTables tables = ScanBlocks(program);
-    benchmark::DoNotOptimize(BlockTrace(tables).size());
+    TraceList trace;
+    WriteBlockTrace(tables, program, trace);
+    benchmark::DoNotOptimize(trace.Lines().size());
   }
   bench.SetItemsProcessed(bench.iterations() * 100000);  // lines
 }

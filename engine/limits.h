@@ -23,6 +23,9 @@ inline constexpr std::int32_t kMaxPictureSide = 16384;
 // anything is allocated, so a small file cannot ask for gigabytes.
 inline constexpr std::int64_t kMaxBitmapPixels = 100'000'000;
 
+// The trace keeps this many lines; it counts the lines after them without keeping them.
+inline constexpr std::size_t kMaxTraceLines = 1'000'000;
+
 // The largest program file the editor takes.
 inline constexpr std::int64_t kMaxProgramFileBytes = std::int64_t{64} * 1024 * 1024;
 

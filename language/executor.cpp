@@ -149,6 +149,7 @@ void RunThreeWordLine(LineExecutor& executor, const VariableTable& variables, st
   if (exact == std::end(kThreeWords)) return;
   const DecimalText n_value(variables.VariableValue(n));
   if (exact->run == &LineExecutor::MoveToPosition && StartsWithIgnoringCase(n, "var")) n = n_value.View();
+  executor.CountCommand();
   (executor.*(exact->run))(n, v);
 }
 
@@ -188,6 +189,7 @@ void LineExecutor::ExecuteLine(std::string_view line) {
 
 void LineExecutor::ExecuteCommand(std::string_view command, std::string_view parameter) {
   ProcessPendingEvents();
+  ++commands_run_;
   const int slot = VariableTable::SlotOf(parameter);
   const std::int32_t n = slot != 0 ? variables_.Get(slot) : TextToIntegerOr(parameter, 0);
   const auto entry = std::ranges::find(kCommandWords, WordKey(command), &CommandWord::key);
@@ -214,7 +216,7 @@ void LineExecutor::MultiplyVariable(std::string_view name, std::string_view fact
 
 void LineExecutor::DivideVariable(std::string_view name, std::string_view divisor_text) {
   const double f = TextToReal(divisor_text).value_or(1.0);
-  trace_.push_back(FormatGeneral(f) + "::");
+  trace_.Append(FormatGeneral(f) + "::");
   if (const int slot = VariableTable::SlotOf(name)) {
     const std::int32_t value = variables_.Get(slot);
     if (f == 0.0) {

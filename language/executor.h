@@ -9,12 +9,10 @@
 #include <vector>
 
 #include "engine/turtle.h"
+#include "language/trace_list.h"
 #include "language/variables.h"
 
 namespace kurovel {
-
-// Hidden list of diagnostic lines (CP932): the run's trace and the "div" lines.
-using TraceList = std::vector<std::string>;
 
 // Delivers the events already waiting; the only point where a running program
 // gives way to the user interface. Headless callers leave it empty.
@@ -29,6 +27,11 @@ class LineExecutor {
   void ProcessPendingEvents() {
     if (pending_events_) pending_events_();
   }
+
+  // How many commands have run: every command word with its parameter, every
+  // single-word command and every "inc", "dec", "mlt", "div" and "pos" line.
+  std::uint64_t CommandsRun() const { return commands_run_; }
+  void CountCommand() { ++commands_run_; }
 
   // Throws KurovelError for the unhandled arithmetic errors of "div" and "mlt".
   void ExecuteLine(std::string_view line);
@@ -46,6 +49,7 @@ class LineExecutor {
   VariableTable& variables_;
   TraceList& trace_;
   PendingEventsHook pending_events_;
+  std::uint64_t commands_run_ = 0;
 };
 
 }  // namespace kurovel

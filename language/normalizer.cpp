@@ -2,6 +2,7 @@
 
 #include "language/normalizer.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -125,6 +126,11 @@ std::string NormalizeLine(std::string_view line) {
   for (std::string_view run : kBlankRuns) ReplaceInPlace(text, run, " ");
   const std::size_t first = text.find_first_not_of(' ');
   text.erase(0, first == std::string::npos ? text.size() : first);
+  // Every digit and alias word is double-byte, and every replacement plain ASCII,
+  // so a text of ASCII bytes alone (most lines of most programs) is already done.
+  if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    return text;
+  }
   for (const AliasRow& row : DigitTable()) ReplaceInPlace(text, row.searched, row.replacement);
   for (const AliasRow& row : AliasTable()) ReplaceInPlace(text, row.searched, row.replacement);
   return text;

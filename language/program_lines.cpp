@@ -24,12 +24,12 @@ std::vector<std::string_view> SplitFileLines(std::string_view bytes) {
   return lines;
 }
 
-std::vector<std::string> ProgramLines(std::string_view bytes) {
+LineBuffer ProgramLines(std::string_view bytes) {
   std::vector<std::string_view> split = SplitFileLines(bytes);
   if (split.back().empty()) split.pop_back();
-  std::vector<std::string> lines;
-  lines.reserve(split.size());
-  for (const std::string_view line : split) lines.emplace_back(line.substr(0, kMaxLineBytes));
+  LineBuffer lines;
+  lines.reserve(split.size(), bytes.size());
+  for (const std::string_view line : split) lines.push_back(line.substr(0, kMaxLineBytes));
   return lines;
 }
 

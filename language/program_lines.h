@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "language/line_buffer.h"
+
 namespace kurovel {
 
 // Everything from the first NUL on is dropped. CR LF, a lone CR and a lone LF each
@@ -16,6 +18,6 @@ std::vector<std::string_view> SplitFileLines(std::string_view bytes);
 // The lines that run: those of SplitFileLines without the empty line after a
 // final line break (so the empty text has none), each cut to its first
 // kMaxLineBytes bytes.
-std::vector<std::string> ProgramLines(std::string_view bytes);
+LineBuffer ProgramLines(std::string_view bytes);
 
 }  // namespace kurovel

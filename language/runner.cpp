@@ -63,22 +63,18 @@ std::string RepeatCountText(std::string_view line) {
   return count;
 }
 
-BlockTables ScanBlocks(const std::vector<std::string>& program) {
+BlockTables ScanBlocks(const LineBuffer& program) {
   BlockTables t;
   const std::size_t lines = program.size();
   t.matching_next.assign(lines, 0);
-  t.block_start.assign(lines, 0);
-  t.count_text.assign(lines, std::string());
   t.repeat_line.assign(lines, false);
   std::int32_t m = 0;  // nexts since the depth was last 0; places next_lines entries
 
   for (std::size_t i = 0; i < lines; ++i) {
     const auto line = static_cast<std::int32_t>(i);
-    const std::string& text = program[i];
+    const std::string_view text = program[i];
     if (IsRepeatLine(text)) {
       t.repeat_line[i] = true;
-      t.block_start[i] = line;
-      t.count_text[i] = RepeatCountText(text);
       // Below depth 0 (after a stray next) there is no slot to remember it in.
       if (t.depth >= 0) Store(t.open_repeats, t.depth, line);
       Store(t.repeat_lines, t.repeat_total, line);
@@ -110,26 +106,31 @@ BlockTables ScanBlocks(const std::vector<std::string>& program) {
   return t;
 }
 
-std::vector<std::string> BlockTrace(const BlockTables& t) {
-  const std::size_t lines = t.block_start.size();
+void WriteBlockTrace(const BlockTables& t, const LineBuffer& program, TraceList& trace) {
+  const std::size_t lines = t.repeat_line.size();
   const auto repeats = static_cast<std::size_t>(t.repeat_total < 0 ? 0 : t.repeat_total);
-  std::vector<std::string> trace;
-  trace.reserve(lines + repeats + 3);
-  trace.push_back("rn=" + std::to_string(t.repeat_total));
+  trace.Append("rn=" + std::to_string(t.repeat_total));
+  std::string entry;
   for (std::size_t i = 0; i < lines; ++i) {
-    std::string entry = std::to_string(t.block_start[i]);
+    if (trace.Full()) {
+      // Past the trace's limit the rest is only counted: the lines left, the
+      // entries 0 to repeats and the closing line.
+      trace.Omit((lines - i) + (repeats + 1) + 1);
+      return;
+    }
+    // Block start and count text are those of a repeat line, 0 and empty elsewhere.
+    const bool repeat = t.repeat_line[i];
+    entry = std::to_string(repeat ? i : 0);
     entry += ':';
     entry += std::to_string(EntryOrZero(t.matching_next, i));
     entry += ':';
-    if (i < t.count_text.size()) entry += t.count_text[i];
-    trace.push_back(std::move(entry));
+    if (repeat) entry += RepeatCountText(program[i]);
+    trace.Append(entry);
   }
   for (std::size_t k = 0; k <= repeats; ++k) {
-    trace.push_back(std::to_string(EntryOrZero(t.repeat_lines, k)) + ":" +
-                    std::to_string(EntryOrZero(t.next_lines, k)));
+    trace.Append(std::to_string(EntryOrZero(t.repeat_lines, k)) + ":" + std::to_string(EntryOrZero(t.next_lines, k)));
   }
-  trace.push_back("j=" + std::to_string(t.depth));
-  return trace;
+  trace.Append("j=" + std::to_string(t.depth));
 }
 
 RunOutcome ProgramRunner::RunProgram(RunnerHost& host) {
@@ -141,15 +142,15 @@ RunOutcome ProgramRunner::RunProgram(RunnerHost& host) {
   const auto run = std::make_shared<RunState>();
   current_ = run;
   try {
-    const std::vector<std::string> program_lines = host.ProgramLines();
-    trace_.clear();
-    run->program.reserve(program_lines.size());
-    for (const std::string& line : program_lines) {
-      run->program.push_back(NormalizeLine(std::string_view(line).substr(0, kMaxLineBytes)));
+    const LineBuffer& program_lines = host.ProgramLines();
+    trace_.Clear();
+    run->program.reserve(program_lines.size(), program_lines.byte_size());
+    for (const std::string_view line : program_lines) {
+      run->program.push_back(NormalizeLine(line.substr(0, kMaxLineBytes)));
     }
+    run->program.shrink_to_fit();
     run->tables = ScanBlocks(run->program);
-    std::vector<std::string> trace = BlockTrace(run->tables);
-    trace_.insert(trace_.end(), std::make_move_iterator(trace.begin()), std::make_move_iterator(trace.end()));
+    WriteBlockTrace(run->tables, run->program, trace_);
 
     RunOutcome outcome = RunOutcome::kFinished;
     if (!run->tables.Balanced()) {
@@ -197,12 +198,13 @@ bool ProgramRunner::ExecuteProgram(const RunState& run) {
       }
       continue;
     }
+    if (line_hook_) line_hook_(frame.line);
     if (!MayContinue(run)) return false;
     const auto line = static_cast<std::size_t>(frame.line);
     if (t.repeat_line[line]) {
       // Execution goes on after the matching next once the block has run.
       frame.line = t.matching_next[line] + 1;
-      RunBlock(frames, t.block_start[line], t.matching_next[line], t.count_text[line]);
+      RunBlock(frames, static_cast<std::int32_t>(line), t.matching_next[line], run.program[line]);
     } else {
       frame.line += 1;
       executor_.ExecuteLine(run.program[line]);
@@ -214,8 +216,8 @@ bool ProgramRunner::ExecuteProgram(const RunState& run) {
 // Enters a block: its count is evaluated now, once, and its passes run as a new
 // frame of ExecuteProgram's loop.
 void ProgramRunner::RunBlock(std::vector<Frame>& frames, std::int32_t start, std::int32_t end,
-                             std::string_view count_text) {
-  const std::int32_t passes = BlockCount(count_text);
+                             std::string_view repeat_line) {
+  const std::int32_t passes = BlockCount(RepeatCountText(repeat_line));
   // An empty body runs nothing however many passes it has.
   if (passes <= 0 || start + 1 >= end) return;
   frames.push_back(Frame{.first = start + 1, .end = end, .passes = passes, .line = start + 1});

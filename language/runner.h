@@ -6,12 +6,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "language/executor.h"
+#include "language/line_buffer.h"
+#include "language/trace_list.h"
 #include "language/variables.h"
 
 namespace kurovel {
@@ -27,8 +30,8 @@ inline constexpr std::string_view kUnbalancedWarning = "繰り返しの対(Repea
 class RunnerHost {
  public:
   virtual ~RunnerHost() = default;
-  // The program's lines, CP932, without line breaks.
-  virtual std::vector<std::string> ProgramLines() const = 0;
+  // The program's lines, CP932, without line breaks; read before the run starts.
+  virtual const LineBuffer& ProgramLines() = 0;
   virtual void SetRunEnabled(bool enabled) = 0;
   virtual void SetStopEnabled(bool enabled) = 0;
   // A modal box with caption and text (UTF-8), one OK button and no icon.
@@ -40,14 +43,17 @@ class RunnerHost {
 class HeadlessRunnerHost : public RunnerHost {
  public:
   HeadlessRunnerHost() = default;
-  explicit HeadlessRunnerHost(std::vector<std::string> program_lines) : lines(std::move(program_lines)) {}
+  explicit HeadlessRunnerHost(LineBuffer program_lines) : lines(std::move(program_lines)) {}
+  explicit HeadlessRunnerHost(const std::vector<std::string>& program_lines) {
+    for (const std::string& line : program_lines) lines.push_back(line);
+  }
 
-  std::vector<std::string> ProgramLines() const override { return lines; }
+  const LineBuffer& ProgramLines() override { return lines; }
   void SetRunEnabled(bool enabled) override { run_enabled = enabled; }
   void SetStopEnabled(bool enabled) override { stop_enabled = enabled; }
   void ShowWarning(std::string_view, std::string_view text) override { warnings.emplace_back(text); }
 
-  std::vector<std::string> lines;      // CP932
+  LineBuffer lines;                    // CP932
   bool run_enabled = true;             // idle: Run offered,
   bool stop_enabled = false;           // Stop not
   std::vector<std::string> warnings;   // texts of the warning boxes shown, UTF-8
@@ -55,12 +61,11 @@ class HeadlessRunnerHost : public RunnerHost {
 
 // The pairing of repeat and next lines, rebuilt by every run. The per-line tables
 // have one entry per program line and the per-repeat tables grow with the program,
-// so no program is too long for them.
+// so no program is too long for them. A repeat line's block starts at that line,
+// and its count text is RepeatCountText of the line.
 struct BlockTables {
   std::vector<std::int32_t> matching_next;  // per line: the next line closing a repeat line, else 0
-  std::vector<std::int32_t> block_start;    // per line: L for a repeat line L, else 0
-  std::vector<std::string> count_text;      // per line: the count text of a repeat line, else empty
-  std::vector<bool> repeat_line;           // per line: true for a repeat line
+  std::vector<bool> repeat_line;            // per line: true for a repeat line
   std::vector<std::int32_t> open_repeats;   // per depth: the repeat lines open during the scan
   std::vector<std::int32_t> repeat_lines;   // per repeat, 0 to repeat_total: its line (trace only)
   std::vector<std::int32_t> next_lines;     // per repeat, 0 to repeat_total: a next line (trace only)
@@ -78,9 +83,9 @@ bool IsNextLine(std::string_view line);
 std::string RepeatCountText(std::string_view line);
 
 // The pairing scan over a normalised program.
-BlockTables ScanBlocks(const std::vector<std::string>& program);
-// The trace lines (CP932) that a run writes for these tables.
-std::vector<std::string> BlockTrace(const BlockTables& tables);
+BlockTables ScanBlocks(const LineBuffer& program);
+// Appends the trace lines (CP932) that a run writes for these tables.
+void WriteBlockTrace(const BlockTables& tables, const LineBuffer& program, TraceList& trace);
 
 enum class RunOutcome {
   kFinished,    // every line ran (or the program was empty)
@@ -107,13 +112,20 @@ class ProgramRunner {
   // True while some RunProgram call has not returned.
   bool Running() const { return active_runs_ > 0; }
   // What the latest run built; kept until the next Run.
-  const std::vector<std::string>& NormalizedProgram() const { return current_->program; }
+  const LineBuffer& NormalizedProgram() const { return current_->program; }
+
+  // Called before every line that a run is about to execute, with the line's
+  // index, before the test whether the run may go on: a Stop given here takes
+  // effect at once. Lines without turtle commands pass here too, so the hook
+  // bounds and paces loops that never reach the executor's pending-events hook.
+  using LineHook = std::function<void(std::int32_t line)>;
+  void SetLineHook(LineHook hook) { line_hook_ = std::move(hook); }
 
  private:
   // Everything one run reads while it executes. A newer run makes a new one, so an
   // older run that is still unwinding never sees the newer run's tables.
   struct RunState {
-    std::vector<std::string> program;
+    LineBuffer program;
     BlockTables tables;
   };
 
@@ -127,7 +139,7 @@ class ProgramRunner {
 
   bool MayContinue(const RunState& run) const { return run_enabled_ && current_.get() == &run; }
   bool ExecuteProgram(const RunState& run);
-  void RunBlock(std::vector<Frame>& frames, std::int32_t start, std::int32_t end, std::string_view count_text);
+  void RunBlock(std::vector<Frame>& frames, std::int32_t start, std::int32_t end, std::string_view repeat_line);
   std::int32_t BlockCount(std::string_view count_text) const;
 
   LineExecutor& executor_;
@@ -136,6 +148,7 @@ class ProgramRunner {
   std::shared_ptr<RunState> current_ = std::make_shared<RunState>();
   bool run_enabled_ = true;
   int active_runs_ = 0;
+  LineHook line_hook_;
 };
 
 }  // namespace kurovel

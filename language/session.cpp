@@ -11,7 +11,7 @@ constexpr std::int32_t kStartValue = 10;  // every variable's value at start
 void Session::Start() {
   turtle.State() = TurtleState{};
   variables.SetAll(kStartValue);
-  trace.clear();
+  trace.Clear();
   turtle.DrawArrow();
 }
 

@@ -51,6 +51,8 @@ constexpr const char* kWarningDiscard = "プログラムが変更されていま
 constexpr const char* kWarningSave = "プログラムが変更されています。保存しますか？";
 constexpr const char* kWarningCaptionFile = "警告!";
 constexpr const char* kDropOneFile = "ドロップするファイルは1つにしてください。";
+// The trace view's last line when the trace was too long to keep whole.
+constexpr const char* kTraceOmitted = "（以下 %1 行は省略しました）";
 constexpr std::string_view kProgramFilter = "Original Files|*.kv|All Files|*.*";
 
 QString Utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
@@ -96,7 +98,10 @@ void MakeTextBlack(QWidget* widget) {
 class MainWindow::RunnerView final : public RunnerHost {
  public:
   explicit RunnerView(MainWindow& form) : form_(form) {}
-  std::vector<std::string> ProgramLines() const override { return form_.EditorLinesCp932(); }
+  const LineBuffer& ProgramLines() override {
+    lines_ = form_.EditorLinesCp932();
+    return lines_;
+  }
   void SetRunEnabled(bool enabled) override { form_.run_button_->setEnabled(enabled); }
   void SetStopEnabled(bool enabled) override { form_.stop_button_->setEnabled(enabled); }
   void ShowWarning(std::string_view caption, std::string_view text) override {
@@ -105,6 +110,7 @@ class MainWindow::RunnerView final : public RunnerHost {
 
  private:
   MainWindow& form_;
+  LineBuffer lines_;  // the editor's lines of the latest run
 };
 
 MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
@@ -459,9 +465,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     CommandBoxKeyDown(*static_cast<QKeyEvent*>(event));  // the key is not consumed
   } else if (event->type() == QEvent::Show && (watched == trace_view_ || watched == normalized_view_)) {
     // The hidden lists show the trace and the normalised program whenever someone makes them visible.
-    const std::vector<std::string>& lines = watched == trace_view_ ? session_.trace : session_.runner.NormalizedProgram();
+    const bool trace = watched == trace_view_;
+    const LineBuffer& lines = trace ? session_.trace.Lines() : session_.runner.NormalizedProgram();
     QStringList text;
-    for (const std::string& line : lines) text << Utf8(Cp932ToUtf8(line));
+    for (const std::string_view line : lines) text << Utf8(Cp932ToUtf8(line));
+    if (trace && session_.trace.Omitted() > 0) text << QString::fromUtf8(kTraceOmitted).arg(session_.trace.Omitted());
     static_cast<QPlainTextEdit*>(watched)->setPlainText(text.join(QLatin1Char('\n')));
   }
   return QMainWindow::eventFilter(watched, event);
@@ -596,14 +604,13 @@ void MainWindow::ShowFileCaption(const QString& path) { setWindowTitle(CaptionFo
 
 bool MainWindow::EditorModified() const { return editor_->document()->isModified(); }
 
-std::vector<std::string> MainWindow::EditorLinesCp932() const {
+LineBuffer MainWindow::EditorLinesCp932() const {
   const QString text = editor_->toPlainText();
-  std::vector<std::string> lines;
+  LineBuffer lines;
   if (text.isEmpty()) return lines;
   QStringList parts = text.split(QLatin1Char('\n'));
   // A final line break ends the last line; it does not start another one.
   if (text.endsWith(QLatin1Char('\n'))) parts.removeLast();
-  lines.reserve(static_cast<std::size_t>(parts.size()));
   for (const QString& part : parts) lines.push_back(ToCp932(part));
   return lines;
 }

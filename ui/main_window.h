@@ -14,6 +14,7 @@
 
 #include "engine/limits.h"
 #include "engine/raster_surface.h"
+#include "language/line_buffer.h"
 #include "language/runner.h"
 #include "language/session.h"
 #include "files/pictures.h"
@@ -108,7 +109,7 @@ class MainWindow : public QMainWindow {
   void SetContent(const EditorContent& editor);
   void ShowFileCaption(const QString& path);
   bool EditorModified() const;
-  std::vector<std::string> EditorLinesCp932() const;
+  LineBuffer EditorLinesCp932() const;
 
   RasterSurface surface_{kDefaultSurfaceWidth, kDefaultSurfaceHeight};
   Session session_{surface_};

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -103,7 +104,8 @@ TEST_F(KurovelRunTest, StartState) {
       {"heading", 0},      {"pen_down", true},      {"arrow_visible", true},
       {"color_cycle_index", 0}, {"pen_color", 16711680}, {"pen_mode", "copy"},
       {"variables", {10, 10, 10, 10, 10, 10, 10, 10, 10, 10}},
-      {"trace", json::array()}, {"normalized", json::array()}, {"outcome", "ok"}, {"messages", json::array()},
+      {"trace", json::array()}, {"trace_omitted", 0}, {"normalized", json::array()}, {"outcome", "ok"},
+      {"messages", json::array()},
   };
   EXPECT_EQ(state, expected);
   const Picture bmp = ReadBitmap(Path("start.bmp"));
@@ -184,7 +186,9 @@ TEST_F(KurovelRunTest, UsageErrorsWriteNothing) {
   const std::vector<Args> cases = {
       {"--bogus"}, {"--lines", "--lines"}, {"--size", "0x10"}, {"--size", "16385x10"}, {"--size", "10x10x"},
       {"--size", "+10x10"}, {"--size", "9x9", "--size", "9x9"}, {"--background"}, {Path("a.kv"), "-"},
-      {"--bmp", Path("other.bmp")}, {"--state", bmp},
+      {"--bmp", Path("other.bmp")}, {"--state", bmp}, {"--timeout", "0"}, {"--timeout", "-1"},
+      {"--timeout", "1e3"}, {"--timeout", "."}, {"--max-commands", "0"}, {"--max-commands", "-5"},
+      {"--max-commands", "99999999999999999999"},
   };
   for (Args arguments : cases) {
     arguments.insert(arguments.begin(), {"--bmp", bmp});
@@ -271,6 +275,42 @@ TEST_F(KurovelRunTest, Background) {
   }
   EXPECT_FALSE(fs::exists(Path("o.bmp")));
   EXPECT_FALSE(fs::exists(Path("o.json")));
+}
+
+// A limit ends the run as Stop does: at the next line, with both outputs written,
+// outcome "limit" and exit status 3. Endless programs end within a generous bound.
+TEST_F(KurovelRunTest, LimitsEndTheRunAsStopDoes) {
+  const std::string square = "repeat 3\nfd 10\nrt 90\nnext\n";
+  const std::string endless_inc = "repeat 2147483647\nrepeat 2147483647\ninc var1 1\nnext\nnext\n";
+  const std::string endless_fd = "repeat 2147483647\nfd 1\nnext\n";
+  const struct {
+    const char* name;
+    std::string program;
+    Args options;
+    std::string outcome;
+    int status;
+    std::int32_t x, y, var1;  // var1 < 0: not checked
+  } cases[] = {
+      {"command count", square, {"--max-commands", "3"}, "limit", 3, 190, 213, 10},
+      {"count above the program", square, {"--max-commands", "7"}, "ok", 0, 190, 223, 10},
+      {"count in --lines mode", "fd 10\nfd 10\nfd 10\n", {"--lines", "--max-commands", "2"}, "limit", 3, 180, 203, 10},
+      {"inc lines count too", "inc var1 1\ninc var1 1\ninc var1 1\n", {"--max-commands", "2"}, "limit", 3, 180, 223, 12},
+      {"time, no turtle command", endless_inc, {"--timeout", "0.3"}, "limit", 3, 180, 223, -1},
+      {"time, drawing", endless_fd, {"--timeout", "0.3"}, "limit", 3, 180, -1, 10},
+  };
+  for (const auto& c : cases) {
+    Args options = c.options;
+    options.insert(options.end(), {"--bmp", Path("limit.bmp")});
+    const auto started = std::chrono::steady_clock::now();
+    const json state = RunState(c.program, options, c.status);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60)) << c.name;
+    EXPECT_EQ(state["outcome"], c.outcome) << c.name;
+    EXPECT_EQ(state["x"], c.x) << c.name;
+    if (c.y >= 0) EXPECT_EQ(state["y"], c.y) << c.name;
+    if (c.var1 >= 0) EXPECT_EQ(state["variables"][0], c.var1) << c.name;
+    EXPECT_TRUE(fs::exists(Path("limit.bmp"))) << c.name;
+    fs::remove(Path("limit.bmp"));
+  }
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ class ExecutorTest : public ::testing::Test {
     turtle.ClearScreen();
     variables.SetVariable(1, var1);
     variables.SetVariable(2, var2);
-    trace.clear();
+    trace.Clear();
     events = 0;
     executor.ExecuteLine(line);
   }
@@ -68,7 +68,7 @@ TEST_F(ExecutorTest, PairsSingleWordsAndPositions) {
     EXPECT_EQ(state.heading, c.heading) << "'" << c.line << "'";
     EXPECT_EQ(events, c.events) << "'" << c.line << "'";
   }
-  EXPECT_TRUE(trace.empty());
+  EXPECT_TRUE(trace.Lines().empty());
 }
 
 TEST_F(ExecutorTest, SingleWordLinesRunTheirCommand) {
@@ -102,7 +102,7 @@ TEST_F(ExecutorTest, VariableCommands) {
   for (const Case& c : cases) {
     Run(c.line, c.var1, c.var2);
     EXPECT_EQ(variables.Get(1), c.result) << "'" << c.line << "'";
-    EXPECT_EQ(trace, c.trace.empty() ? TraceList{} : TraceList{c.trace}) << "'" << c.line << "'";
+    EXPECT_EQ(trace.Lines(), c.trace.empty() ? LineBuffer{} : LineBuffer{c.trace}) << "'" << c.line << "'";
     // Only pairs pass through ExecuteCommand; the three-word commands deliver no events.
     EXPECT_EQ(events, c.line.starts_with("var") || c.line.starts_with("VAR") ? 1 : 0) << "'" << c.line << "'";
   }
@@ -127,7 +127,7 @@ TEST_F(ExecutorTest, ArithmeticErrorsLeaveTheVariable) {
       EXPECT_EQ(error.what(), c.message) << "'" << c.line << "'";
     }
     EXPECT_EQ(variables.Get(1), c.var1) << "'" << c.line << "'";
-    EXPECT_EQ(trace, c.trace.empty() ? TraceList{} : TraceList{c.trace}) << "'" << c.line << "'";
+    EXPECT_EQ(trace.Lines(), c.trace.empty() ? LineBuffer{} : LineBuffer{c.trace}) << "'" << c.line << "'";
   }
 }
 

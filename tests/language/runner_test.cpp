@@ -31,7 +31,7 @@ class RunnerTest : public ::testing::Test {
     session.variables.SetAll(0);
     session.variables.SetVariable(3, var3);
     events = 0;
-    host.lines = lines;
+    host.lines = HeadlessRunnerHost(lines).lines;
     return session.runner.RunProgram(host);
   }
   Vars Variables() const { return {session.variables.Get(1), session.variables.Get(2), session.variables.Get(3)}; }
@@ -86,9 +86,9 @@ TEST_F(RunnerTest, WritesTheTraceAndRefusesUnbalancedPrograms) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.trace.back() + " " + std::to_string(c.lines.size()));
     host.warnings.clear();
-    session.trace = {"left over"};
+    session.trace.Append("left over");
     EXPECT_EQ(Run(c.lines), c.balanced ? RunOutcome::kFinished : RunOutcome::kUnbalanced);
-    EXPECT_EQ(session.trace, c.trace);
+    EXPECT_EQ(session.trace.Lines(), c.trace);
     EXPECT_EQ(session.runner.NormalizedProgram(), c.lines);
     EXPECT_EQ(host.warnings, c.balanced ? Lines{} : Lines{std::string(kUnbalancedWarning)});
     if (!c.balanced) {
@@ -145,7 +145,7 @@ TEST_F(RunnerTest, RunPressedAgainAfterStopNeverResumesTheStoppedRun) {
   on_event = [&] {
     if (events != 1) return;
     session.runner.StopProgram(host);
-    host.lines = second;
+    host.lines = HeadlessRunnerHost(second).lines;
     inner = session.runner.RunProgram(host);
   };
   EXPECT_EQ(Run({"repeat 3", "fd 1", "inc var1 1", "next", "inc var1 100"}), RunOutcome::kStopped);
@@ -177,9 +177,10 @@ TEST_F(RunnerTest, HundredThousandLineProgram) {
   lines.push_back("inc var2 1");
   EXPECT_EQ(Run(lines), RunOutcome::kFinished);
   EXPECT_EQ(Variables(), (Vars{66'666, 1, 0}));
-  ASSERT_EQ(session.trace.size(), 1 + 100'000 + 33'334 + 1u);  // rn=, lines, pairs 0 to 33,333, j=
-  EXPECT_EQ(session.trace[100'001 + 33'332], "99996:99998");
-  EXPECT_EQ(session.trace[100'001 + 33'333], "0:99998");
+  const LineBuffer& trace = session.trace.Lines();
+  ASSERT_EQ(trace.size(), 1 + 100'000 + 33'334 + 1u);  // rn=, lines, pairs 0 to 33,333, j=
+  EXPECT_EQ(trace[100'001 + 33'332], "99996:99998");
+  EXPECT_EQ(trace[100'001 + 33'333], "0:99998");
 }
 
 TEST_F(RunnerTest, DeeplyNestedBlocksRunWithoutExhaustingTheStack) {
@@ -191,6 +192,25 @@ TEST_F(RunnerTest, DeeplyNestedBlocksRunWithoutExhaustingTheStack) {
   lines.push_back("inc var2 1");
   EXPECT_EQ(Run(lines), RunOutcome::kFinished);
   EXPECT_EQ(Variables(), (Vars{3, 1, 0}));
+}
+
+// The trace keeps its first lines and counts the rest, so an endless "div" loop
+// cannot outgrow memory; what it keeps is what an unbounded trace would begin with.
+TEST_F(RunnerTest, TraceKeepsItsFirstLinesAndCountsTheRest) {
+  const std::int32_t passes = static_cast<std::int32_t>(kMaxTraceLines) + 10;
+  EXPECT_EQ(Run({"repeat " + std::to_string(passes), "div var3 1", "next"}, 5), RunOutcome::kFinished);
+  const LineBuffer& trace = session.trace.Lines();
+  ASSERT_EQ(trace.size(), kMaxTraceLines);
+  // rn=1, three line entries, the pairs 0 and 1, j=0: seven block lines, then one line a div.
+  EXPECT_EQ(trace[0], "rn=1");
+  EXPECT_EQ(trace[6], "j=0");
+  EXPECT_EQ(trace[7], "1::");
+  EXPECT_EQ(trace.back(), "1::");
+  EXPECT_EQ(session.trace.Omitted(), 7u + static_cast<std::uint64_t>(passes) - kMaxTraceLines);
+  // The next run starts a fresh trace.
+  EXPECT_EQ(Run({"div var3 2"}, 4), RunOutcome::kFinished);
+  EXPECT_EQ(session.trace.Lines(), (Lines{"rn=0", "0:0:", "0:0", "j=0", "2::"}));
+  EXPECT_EQ(session.trace.Omitted(), 0u);
 }
 
 }  // namespace
