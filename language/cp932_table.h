@@ -18,7 +18,9 @@ inline constexpr unsigned kLastTrail = 0xFC;
 inline constexpr std::size_t kTrailsPerRow = kLastTrail - kFirstTrail + 1;
 inline constexpr std::size_t kLeadRows = (0x9F - 0x81 + 1) + (0xFC - 0xE0 + 1);
 // The row of a lead byte.
-constexpr std::size_t RowOf(unsigned char lead) { return lead <= 0x9F ? lead - 0x81u : lead - 0xE0u + (0x9F - 0x81 + 1); }
+constexpr std::size_t RowOf(unsigned char lead) {
+  return lead <= 0x9F ? lead - 0x81u : lead - 0xE0u + (0x9F - 0x81 + 1);
+}
 
 // The character of each single byte; kNoCharacter for lead bytes and undefined bytes.
 extern const std::array<char16_t, 256> kSingleByte;

@@ -196,8 +196,8 @@ void LineExecutor::ExecuteCommand(std::string_view command, std::string_view par
   const int slot = VariableTable::SlotOf(parameter);
   const std::int32_t n = slot != 0 ? variables_.Get(slot) : TextToIntegerOr(parameter, 0);
   const std::uint64_t key = WordKey(command);
-  const auto entry =
-      std::find_if(std::begin(kCommandWords), std::end(kCommandWords), [key](const CommandWord& c) { return c.key == key; });
+  const auto has_key = [key](const CommandWord& c) { return c.key == key; };
+  const auto entry = std::find_if(std::begin(kCommandWords), std::end(kCommandWords), has_key);
   if (entry != std::end(kCommandWords)) entry->run(turtle_, variables_, n);
 }
 

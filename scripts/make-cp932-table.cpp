@@ -135,7 +135,8 @@ int main() {
       if (!kurovel::IsLeadByte(static_cast<unsigned char>(lead))) continue;
       if (kurovel::cp932_table::IsLastChoiceRow(static_cast<unsigned char>(lead)) != last_choice) continue;
       for (unsigned trail = kFirstTrail; trail <= kLastTrail; ++trail) {
-        const unsigned cp = pairs[kurovel::cp932_table::RowOf(static_cast<unsigned char>(lead)) * kTrailsPerRow + trail - kFirstTrail];
+        const std::size_t row = kurovel::cp932_table::RowOf(static_cast<unsigned char>(lead));
+        const unsigned cp = pairs[row * kTrailsPerRow + trail - kFirstTrail];
         if (cp != kNoCharacter) first_code.emplace(cp, lead << 8 | trail);
       }
     }
@@ -152,9 +153,9 @@ int main() {
     if (ignored) continue;
     if (r.error == 0) {
       if (cp > 0xFFFF) Fail("a character above the BMP encodes");
-      if (r.out.size() == 1) code = static_cast<unsigned char>(r.out[0]);
-      else if (r.out.size() == 2) code = static_cast<unsigned char>(r.out[0]) << 8 | static_cast<unsigned char>(r.out[1]);
-      else Fail("a character encodes to more than two bytes");
+      if (r.out.size() > 2) Fail("a character encodes to more than two bytes");
+      code = 0;
+      for (char byte : r.out) code = code << 8 | static_cast<unsigned char>(byte);
     } else if (r.error != EILSEQ || r.consumed != 0) {
       Fail("a character fails to encode unexpectedly");
     }
