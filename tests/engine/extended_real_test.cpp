@@ -148,10 +148,12 @@ TEST(ExtendedReal, MatchesTheX87OnRandomOperands) {
     auto n = static_cast<std::int32_t>(static_cast<std::uint32_t>(rng()) >> width);
     if (rng() & 1) n = static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(n));
     const double f = RandomOperand(rng, n == 0 ? 1 : n, false);
-    ASSERT_NO_FATAL_FAILURE(ExpectSame(ExtendedProduct(n, f), static_cast<long double>(n) * static_cast<long double>(f), n, f, '*'));
+    const long double product = static_cast<long double>(n) * static_cast<long double>(f);
+    ASSERT_NO_FATAL_FAILURE(ExpectSame(ExtendedProduct(n, f), product, n, f, '*'));
     const double d = RandomOperand(rng, n == 0 ? 1 : n, true);
     if (d == 0) continue;
-    ASSERT_NO_FATAL_FAILURE(ExpectSame(ExtendedQuotient(n, d), static_cast<long double>(n) / static_cast<long double>(d), n, d, '/'));
+    const long double quotient = static_cast<long double>(n) / static_cast<long double>(d);
+    ASSERT_NO_FATAL_FAILURE(ExpectSame(ExtendedQuotient(n, d), quotient, n, d, '/'));
   }
 }
 
