@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/extended_real.h"
 #include "engine/palette.h"
 #include "engine/rounding.h"
 
@@ -39,9 +40,10 @@ const HeadingTrig& TrigFor(std::int32_t heading) {
   return entry;
 }
 
-// round(n * factor), ties to even; |n * factor| <= 2^31 always fits.
+// round(n * factor) with the product in extended precision, ties to even;
+// |n * factor| <= 2^31 always fits.
 std::int64_t RoundedOffset(std::int32_t n, double factor) {
-  return RoundHalfEven(static_cast<long double>(n) * factor).value_or(0);
+  return RoundHalfEven(ExtendedProduct(n, factor)).value_or(0);
 }
 
 // One correction step of at most 360 degrees, as the turn commands define it.

@@ -1,6 +1,7 @@
 #pragma once
 // Shift-JIS (code page 932) text: the language keeps every text as CP932 bytes
-// and converts only at the edges (editor, messages, JSON) with glibc iconv.
+// and converts only at the edges (editor, messages, JSON) with a table that
+// reproduces glibc's iconv "CP932" exactly.
 
 #include <cstddef>
 #include <string>

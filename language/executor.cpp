@@ -8,6 +8,7 @@
 #include <iterator>
 #include <string>
 
+#include "engine/extended_real.h"
 #include "engine/rounding.h"
 #include "language/errors.h"
 #include "language/numbers.h"
@@ -127,7 +128,7 @@ class DecimalText {
 };
 
 // Round(variable op f) in extended precision; the low 32 bits of the 64-bit result.
-std::int32_t RoundToVariable(long double exact) {
+std::int32_t RoundToVariable(const ExtendedReal& exact) {
   const std::optional<std::int64_t> rounded = RoundHalfEven(exact);
   if (!rounded) throw KurovelError(std::string(kInvalidOperation));
   return Wrap32(*rounded);
@@ -145,7 +146,8 @@ void RunThreeWordLine(LineExecutor& executor, const VariableTable& variables, st
   std::string_view n = q == npos ? std::string_view() : r.substr(0, q);
   const DecimalText v_value(variables.VariableValue(v));
   if (StartsWithIgnoringCase(v, "var")) v = v_value.View();
-  const auto exact = std::ranges::find(kThreeWords, w, &ThreeWord::word);
+  const auto exact =
+      std::find_if(std::begin(kThreeWords), std::end(kThreeWords), [w](const ThreeWord& t) { return t.word == w; });
   if (exact == std::end(kThreeWords)) return;
   const DecimalText n_value(variables.VariableValue(n));
   if (exact->run == &LineExecutor::MoveToPosition && StartsWithIgnoringCase(n, "var")) n = n_value.View();
@@ -165,12 +167,15 @@ void LineExecutor::ExecuteLine(std::string_view line) {
 
   std::size_t p = FindBlank(s);
   if (p == npos) {
-    if (std::ranges::find(kSingleWords, WordKey(s)) != std::end(kSingleWords)) ExecuteCommand(s, {});
+    if (std::find(std::begin(kSingleWords), std::end(kSingleWords), WordKey(s)) != std::end(kSingleWords)) {
+      ExecuteCommand(s, {});
+    }
     return;
   }
 
   const std::uint64_t head = WordKey(s.substr(0, 3));
-  if (std::ranges::find(kThreeWords, head, &ThreeWord::key) != std::end(kThreeWords)) {
+  const auto starts_three_word = [head](const ThreeWord& t) { return t.key == head; };
+  if (std::find_if(std::begin(kThreeWords), std::end(kThreeWords), starts_three_word) != std::end(kThreeWords)) {
     RunThreeWordLine(*this, variables_, s, p);
     return;
   }
@@ -192,7 +197,9 @@ void LineExecutor::ExecuteCommand(std::string_view command, std::string_view par
   ++commands_run_;
   const int slot = VariableTable::SlotOf(parameter);
   const std::int32_t n = slot != 0 ? variables_.Get(slot) : TextToIntegerOr(parameter, 0);
-  const auto entry = std::ranges::find(kCommandWords, WordKey(command), &CommandWord::key);
+  const std::uint64_t key = WordKey(command);
+  const auto has_key = [key](const CommandWord& c) { return c.key == key; };
+  const auto entry = std::find_if(std::begin(kCommandWords), std::end(kCommandWords), has_key);
   if (entry != std::end(kCommandWords)) entry->run(turtle_, variables_, n);
 }
 
@@ -209,8 +216,7 @@ void LineExecutor::DecreaseVariable(std::string_view name, std::string_view valu
 void LineExecutor::MultiplyVariable(std::string_view name, std::string_view factor_text) {
   const double f = TextToReal(factor_text).value_or(0.0);
   if (const int slot = VariableTable::SlotOf(name)) {
-    const long double product = static_cast<long double>(variables_.Get(slot)) * static_cast<long double>(f);
-    variables_.SetVariable(slot, RoundToVariable(product));
+    variables_.SetVariable(slot, RoundToVariable(ExtendedProduct(variables_.Get(slot), f)));
   }
 }
 
@@ -223,7 +229,7 @@ void LineExecutor::DivideVariable(std::string_view name, std::string_view diviso
       // 0 / 0 is an invalid operation, anything else over 0 a division by zero.
       throw KurovelError(std::string(value == 0 ? kInvalidOperation : kDivisionByZero));
     }
-    variables_.SetVariable(slot, RoundToVariable(static_cast<long double>(value) / static_cast<long double>(f)));
+    variables_.SetVariable(slot, RoundToVariable(ExtendedQuotient(value, f)));
   }
 }
 

@@ -2,12 +2,12 @@
 
 #include "language/numbers.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <system_error>
+
+#include "language/decimal_reader.h"
 
 namespace kurovel {
 namespace {
@@ -67,39 +67,6 @@ std::optional<std::int32_t> ParseDecimal(std::string_view text) {
                                             : static_cast<std::uint32_t>(value));
 }
 
-// For a decimal number without sign whose mantissa is not zero: the power of ten
-// of its first non-zero digit (saturated), enough to tell overflow from underflow.
-std::int64_t DecimalMagnitude(std::string_view number) {
-  std::int64_t position = 0;  // power of ten of the digit being read
-  std::size_t i = 0;
-  std::size_t integer_digits = 0;
-  while (i < number.size() && IsDigit(number[i])) ++integer_digits, ++i;
-  position = static_cast<std::int64_t>(integer_digits) - 1;
-  std::int64_t first_nonzero = 0;
-  bool found = false;
-  for (std::size_t k = 0; k < integer_digits && !found; ++k, --position) {
-    if (number[k] != '0') first_nonzero = position, found = true;
-  }
-  if (i < number.size() && number[i] == '.') {
-    ++i;
-    position = -1;
-    for (; i < number.size() && IsDigit(number[i]); ++i, --position) {
-      if (!found && number[i] != '0') first_nonzero = position, found = true;
-    }
-  }
-  std::int64_t exponent = 0;
-  if (i < number.size() && (number[i] == 'e' || number[i] == 'E')) {
-    ++i;
-    bool negative = false;
-    if (i < number.size() && (number[i] == '+' || number[i] == '-')) negative = number[i++] == '-';
-    for (; i < number.size(); ++i) {
-      if (exponent < 1000000000) exponent = exponent * 10 + (number[i] - '0');
-    }
-    if (negative) exponent = -exponent;
-  }
-  return first_nonzero + exponent;
-}
-
 }  // namespace
 
 std::optional<std::int32_t> TextToInteger(std::string_view text) {
@@ -154,21 +121,9 @@ std::optional<double> TextToReal(std::string_view text) {
   if (SkipBlanks(text.substr(pos)).size() != 0) return std::nullopt;
   if (mantissa_digits == 0) return negative ? -0.0 : 0.0;  // "." and "-."
 
-  double value = 0.0;
-  const char* first = text.data() + mantissa_start;
-  const char* last = text.data() + number_end;
-  const std::from_chars_result result = std::from_chars(first, last, value, std::chars_format::general);
-  if (result.ptr != last) return std::nullopt;
-  if (result.ec == std::errc::result_out_of_range) {
-    // Too large for a double fails; too small to be told from zero reads as zero.
-    if (DecimalMagnitude(std::string_view(first, static_cast<std::size_t>(last - first))) >= 0) {
-      return std::nullopt;
-    }
-    value = 0.0;
-  } else if (result.ec != std::errc{}) {
-    return std::nullopt;
-  }
-  return negative ? -value : value;
+  const std::optional<double> value = DecimalToDouble(text.substr(mantissa_start, number_end - mantissa_start));
+  if (!value) return std::nullopt;
+  return negative ? -*value : *value;
 }
 
 std::string FormatGeneral(double value) {

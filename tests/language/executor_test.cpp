@@ -64,7 +64,7 @@ TEST_F(ExecutorTest, PairsSingleWordsAndPositions) {
   for (const Case& c : cases) {
     Run(c.line);
     const TurtleState& state = turtle.State();
-    EXPECT_EQ(Point(state.x, state.y), Point(c.x, c.y)) << "'" << c.line << "'";
+    EXPECT_EQ((Point{state.x, state.y}), (Point{c.x, c.y})) << "'" << c.line << "'";
     EXPECT_EQ(state.heading, c.heading) << "'" << c.line << "'";
     EXPECT_EQ(events, c.events) << "'" << c.line << "'";
   }
@@ -141,12 +141,12 @@ TEST_F(ExecutorTest, EventsRunFirstAndMayRunALineOfTheirOwn) {
     if (!nested) nested = true, executor.ExecuteLine("rt 90");
   };
   executor.ExecuteLine("fd 10");  // the nested line turns the turtle before "fd" runs
-  EXPECT_EQ(Point(turtle.State().x, turtle.State().y), Point(190, 173));
+  EXPECT_EQ((Point{turtle.State().x, turtle.State().y}), (Point{190, 173}));
 
   std::string program = "fd 10 rt 90 fd 10 rt 90 fd 10";
   on_events = [&] { program.assign(4096, 'x'); };  // the caller's text changes under the line
   Run(program);
-  EXPECT_EQ(Point(turtle.State().x, turtle.State().y), Point(190, 223));
+  EXPECT_EQ((Point{turtle.State().x, turtle.State().y}), (Point{190, 223}));
   EXPECT_EQ(turtle.State().heading, 180);
 }
 
