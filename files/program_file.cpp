@@ -14,15 +14,8 @@ namespace {
 
 std::string PathText(const QString& path) { return path.toStdString(); }
 
-// The editor text of one line. A line holds no break: a CR or LF inside it is the
-// second byte of an undecodable pair, which the converter would pass through and
-// so split the editor's line; it is shown as undecodable, like its lead byte.
-QString LineText(std::string_view line_bytes) {
-  QString text = QString::fromStdString(Cp932ToUtf8(line_bytes));
-  text.replace(QLatin1Char('\r'), QChar::ReplacementCharacter);
-  text.replace(QLatin1Char('\n'), QChar::ReplacementCharacter);
-  return text;
-}
+// The editor text of one line (which holds no CR or LF: every one ends a line).
+QString LineText(std::string_view line_bytes) { return QString::fromStdString(Cp932ToUtf8(line_bytes)); }
 
 // The message for the first character CP932 cannot hold: its line (from 1), the
 // character itself and its code point, as it may be invisible (a joiner, a

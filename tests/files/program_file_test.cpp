@@ -24,7 +24,7 @@ TEST(ProgramFile, ReadsLinesUpToTheFirstNulAndWritesThemWithCrLf) {
       {std::string("ab\0cd\r\nef", 10), "ab"},
       {std::string("\0\r\nx", 4), ""},
       {"\x83\x5c\r\n\x95\x5c", U("ソ\n表")},  // trail bytes that look like a backslash
-      {"\x82\r\n\x82\nx", U("\uFFFD\uFFFD\n\uFFFD\uFFFDx")}};  // a break after a lead byte is its trail
+      {"\x82\r\n\x82\nx", U("\uFFFD\n\uFFFD\nx")}};  // a lead byte before a break is one bad byte
   for (const auto& [bytes, text] : reads) EXPECT_EQ(ProgramTextFromBytes(bytes), text) << bytes;
 
   const std::pair<QString, std::string> writes[] = {
@@ -73,7 +73,7 @@ TEST(ProgramFile, LoadSaveRoundTripIsByteExact) {
   const std::string all = EveryCharacterFile();
   const std::string odd = "fd 1 \x80\xa0\xfd\r\n\x81\x20x\r\nrt 9";  // undecodable bytes
   const std::pair<std::string, std::string> trips[] = {{all, all}, {odd, odd}, {"fd 1\nrt 9\n", "fd 1\r\nrt 9\r\n"},
-                                                   {"\x82\r\n\x82\nx", "\x82\r\r\n\x82\nx"}};
+                                                   {"\x82\r\n\x82\nx", "\x82\r\n\x82\r\nx"}};
   for (const auto& [original, saved] : trips) {
     WriteBytes(folder.Path("a.kv"), original);
     EditorContent editor;
