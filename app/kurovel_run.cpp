@@ -139,6 +139,11 @@ int main(int argc, char** argv) {
     std::cerr << "kurovel-run: " << parsed.error << '\n' << RunUsage();
     return kExitUsage;
   }
+  // Two outputs reaching one file (however spelt) would leave only the one written last.
+  if (const RunOptions& o = *parsed.options; o.bmp_path && o.state_path && SameOutputFile(*o.bmp_path, *o.state_path)) {
+    std::cerr << "kurovel-run: --bmp and --state name the same file '" << *o.bmp_path << "'\n" << RunUsage();
+    return kExitUsage;
+  }
   if (parsed.options->help) {
     std::cout << RunUsage();
     return kExitOk;

@@ -2,15 +2,21 @@
 // exit statuses, the JSON state, the BMP pixels and what is (not) written.
 
 #include <gtest/gtest.h>
+#include <spawn.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -271,6 +277,94 @@ TEST_F(KurovelRunTest, Background) {
   }
   EXPECT_FALSE(fs::exists(Path("o.bmp")));
   EXPECT_FALSE(fs::exists(Path("o.json")));
+}
+
+TEST_F(KurovelRunTest, OutputsNamingOneFileAreAUsageError) {
+  fs::create_directory(Path("sub"));
+  WriteFile(Path("target.bmp"), "old");
+  fs::create_symlink("target.bmp", Path("link.json"));
+  const std::vector<Args> cases = {
+      {"--bmp", Path("same.out"), "--state", Path("sub/../same.out")},  // yet to be created
+      {"--bmp", Path("target.bmp"), "--state", Path("link.json")},
+      {"--bmp", Path("link.json"), "--state", Path("./target.bmp")},
+  };
+  for (const Args& arguments : cases) {
+    const Outcome outcome = Run(arguments, "fd 10\n");
+    EXPECT_EQ(outcome.status, 64) << arguments[1] << " " << arguments[3];
+    EXPECT_NE(outcome.err.find("name the same file"), std::string::npos) << outcome.err;
+  }
+  EXPECT_EQ(ReadFile(Path("target.bmp")), "old");
+  EXPECT_EQ(Files(), (Args{"link.json", "sub", "target.bmp"}));
+  EXPECT_EQ(Run({"--bmp", "/dev/null", "--state", "/dev/null"}, "fd 10\n").status, 0);
+}
+
+TEST_F(KurovelRunTest, RefusedOutputsLeaveEveryFileAsItWas) {
+  WriteFile(Path("keep.bmp"), "old bmp");
+  WriteFile(Path("locked.json"), "old json");
+  fs::permissions(Path("locked.json"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  fs::create_symlink("loop-b", Path("loop-a"));
+  fs::create_symlink("loop-a", Path("loop-b"));
+  const struct {
+    std::string name;
+    Args arguments;
+    std::string refused;
+  } cases[] = {
+      {"a device that fails", {"--bmp", Path("keep.bmp"), "--state", "/dev/full"}, "/dev/full"},
+      {"a read-only file", {"--bmp", Path("keep.bmp"), "--state", Path("locked.json")}, Path("locked.json")},
+      {"a link loop", {"--bmp", Path("keep.bmp"), "--state", Path("loop-a")}, Path("loop-a")},
+  };
+  for (const auto& c : cases) {
+    const Outcome outcome = Run(c.arguments, "fd 10\n");
+    EXPECT_EQ(outcome.status, 73) << c.name;
+    EXPECT_EQ(outcome.err, "ファイル " + c.refused + " を作成できません\n") << c.name;
+  }
+  EXPECT_EQ(ReadFile(Path("keep.bmp")), "old bmp");
+  EXPECT_EQ(ReadFile(Path("locked.json")), "old json");
+  EXPECT_EQ(fs::status(Path("locked.json")).permissions() & fs::perms::all, fs::perms(0444));
+  EXPECT_TRUE(fs::is_symlink(Path("loop-a")));
+  EXPECT_EQ(Files(), (Args{"keep.bmp", "locked.json", "loop-a", "loop-b"})) << "no temporary file is left";
+}
+
+TEST_F(KurovelRunTest, OutputsThroughDanglingLinksAndWithLongNames) {
+  fs::create_directory(Path("out"));
+  fs::create_symlink("out/drawing.bmp", Path("dangling.bmp"));
+  const std::string longest(255, 'n');
+  WriteFile(Path("out/" + longest), "old");
+  const json state = RunState("fd 10\n", {"--bmp", Path("dangling.bmp")}, 0);
+  EXPECT_EQ(state["y"], 213);
+  EXPECT_TRUE(fs::is_symlink(Path("dangling.bmp")));
+  EXPECT_EQ(ReadBitmap(Path("out/drawing.bmp")).PixelAt(180, 220), clBlue);
+
+  for (const std::string& name : {std::string(248, 'm'), longest}) {
+    const Outcome outcome = Run({"--bmp", Path("out/" + name)}, "fd 10\n");
+    EXPECT_EQ(outcome.status, 0) << name.size() << outcome.err;
+    EXPECT_EQ(ReadBitmap(Path("out/" + name)).PixelAt(180, 220), clBlue) << name.size();
+  }
+}
+
+// Ended by a signal while an output waits (a pipe with no reader yet): the other
+// output's temporary file is removed and nothing is replaced.
+TEST_F(KurovelRunTest, SignalsLeaveNoTemporaryFile) {
+  ASSERT_EQ(::mkfifo(Path("pipe").c_str(), 0600), 0);
+  for (const int signal : {SIGTERM, SIGINT}) {
+    const std::string program = Path("p.kv"), bmp = Path("out.bmp"), pipe = Path("pipe");
+    WriteFile(program, "fd 10\n");
+    const char* argv[] = {tool_.c_str(), "--bmp", bmp.c_str(), "--state", pipe.c_str(), program.c_str(), nullptr};
+    pid_t child = 0;
+    ASSERT_EQ(::posix_spawn(&child, tool_.c_str(), nullptr, nullptr, const_cast<char* const*>(argv), environ), 0);
+    const auto has_temporary = [this] {
+      const Args names = Files();
+      return std::any_of(names.begin(), names.end(), [](const std::string& n) { return n.starts_with(".kv-"); });
+    };
+    for (int tries = 0; tries < 500 && !has_temporary(); ++tries) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(has_temporary()) << "the BMP is written before the pipe";
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // into the pipe's open
+    ::kill(child, signal);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+    EXPECT_EQ(Files(), (Args{"p.kv", "pipe"})) << signal;
+  }
 }
 
 }  // namespace
