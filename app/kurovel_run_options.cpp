@@ -117,7 +117,9 @@ const std::string& RunUsage() {
   static const std::string usage =
          "usage: kurovel-run [--size WxH] [--lines] [--bmp OUT.bmp] [--state OUT.json]\n"
          "                   [--background FILE.bmp] [PROGRAM | -]\n"
-         "Runs a Kurovel program (Shift-JIS text) on an off-screen drawing surface.\n"
+         "Runs a Kurovel program on an off-screen drawing surface. The program is read as\n"
+         "UTF-8 or UTF-16 when a byte order mark or valid multi-byte UTF-8 says so, else\n"
+         "as Shift-JIS.\n"
          "  PROGRAM, -          the program file; standard input for \"-\" or none\n"
          "  --size WxH          the drawing surface, default " + std::to_string(kDefaultSurfaceWidth) + "x" +
          std::to_string(kDefaultSurfaceHeight) + ", " + kSideRange + "\n"
@@ -130,7 +132,9 @@ const std::string& RunUsage() {
          "  --                  end of options (for a program whose name begins with -)\n"
          "Exit status: 0 ok, 1 an error ended a line or the run (or the background could\n"
          "not be read), 2 repeat and next do not pair up, 64 bad usage, 66 the program\n"
-         "cannot be read, 73 an output cannot be written.\n";
+         "cannot be read, 70 internal error (such as out of memory), 73 an output cannot\n"
+         "be written. The outputs are written all or none: no file is replaced unless\n"
+         "every output has been written.\n";
   return usage;
 }
 
