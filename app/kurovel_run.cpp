@@ -18,6 +18,7 @@
 #include "language/normalizer.h"
 #include "language/program_lines.h"
 #include "language/runner.h"
+#include "language/text_encoding.h"
 #include "language/session.h"
 #include "files/bitmap_file.h"
 #include "files/pictures.h"
@@ -91,7 +92,9 @@ int Run(const RunOptions& options) {
     std::cerr << CannotOpenMessage(options.program) << '\n';
     return kExitNoInput;
   }
-  const std::vector<std::string> lines = ProgramLines(*bytes);
+  RunReport report;
+  report.encoding = DetectEncoding(*bytes);
+  const std::vector<std::string> lines = ProgramLines(ToCp932Program(*bytes, report.encoding));
 
   RasterSurface surface(options.width, options.height);
   Session session(surface);
@@ -107,7 +110,6 @@ int Run(const RunOptions& options) {
     }
   }
 
-  RunReport report;
   if (options.lines) {
     RunLines(session, lines, report);
   } else {

@@ -62,6 +62,7 @@ nlohmann::json StateJson(const Session& session, const RasterSurface& surface, c
   json["trace"] = Utf8Lines(session.trace);
   json["normalized"] = Utf8Lines(report.normalized);
   json["outcome"] = RunResultName(report.outcome);
+  json["encoding"] = EncodingName(report.encoding);
   json["messages"] = report.messages;
   return json;
 }

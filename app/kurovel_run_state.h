@@ -9,6 +9,7 @@
 
 #include "engine/raster_surface.h"
 #include "language/session.h"
+#include "language/text_encoding.h"
 
 namespace kurovel {
 
@@ -27,11 +28,12 @@ struct RunReport {
   RunResult outcome = RunResult::kOk;
   std::vector<std::string> messages;   // UTF-8: what the error box or the warning box showed, in order
   std::vector<std::string> normalized; // CP932: the normalised lines
+  TextEncoding encoding = TextEncoding::kShiftJis;  // how the program file was read
 };
 
 // The keys "width", "height", "x", "y", "heading", "pen_down", "arrow_visible",
 // "color_cycle_index", "pen_color", "pen_mode", "variables", "trace",
-// "normalized", "outcome" and "messages"; CP932 texts converted to UTF-8.
+// "normalized", "outcome", "encoding" and "messages"; CP932 texts converted to UTF-8.
 nlohmann::json StateJson(const Session& session, const RasterSurface& surface, const RunReport& report);
 
 }  // namespace kurovel

@@ -7,12 +7,14 @@
 #include <string_view>
 
 #include "files/file_descriptor.h"
+#include "language/text_encoding.h"
 
 namespace kurovel {
 namespace {
 
-// Reads to the end, or up to the first NUL byte: nothing after it belongs to the
-// program, and stopping there keeps an endless source of zeros from hanging the run.
+// Reads to the end, or up to the first NUL character (a zero code unit in UTF-16):
+// nothing after it belongs to the program, and stopping there keeps an endless
+// source of zeros from hanging the run.
 bool ReadAll(int fd, std::string& out) {
   char buffer[65536];
   for (;;) {
@@ -22,10 +24,13 @@ bool ReadAll(int fd, std::string& out) {
       if (errno == EINTR) continue;
       return false;
     }
-    const std::string_view chunk(buffer, static_cast<std::size_t>(n));
-    const std::size_t nul = chunk.find('\0');
-    out.append(chunk.substr(0, nul));
-    if (nul != std::string_view::npos) return true;
+    // A byte order mark may arrive in two reads, so the previous byte is looked at again.
+    const std::size_t from = out.empty() ? 0 : out.size() - 1;
+    out.append(buffer, static_cast<std::size_t>(n));
+    if (const std::size_t nul = FirstNulCharacter(out, from); nul != std::string::npos) {
+      out.resize(nul);
+      return true;
+    }
   }
 }
 

@@ -109,7 +109,7 @@ TEST_F(KurovelRunTest, StartState) {
       {"heading", 0},      {"pen_down", true},      {"arrow_visible", true},
       {"color_cycle_index", 0}, {"pen_color", 16711680}, {"pen_mode", "copy"},
       {"variables", {10, 10, 10, 10, 10, 10, 10, 10, 10, 10}},
-      {"trace", json::array()}, {"normalized", json::array()}, {"outcome", "ok"}, {"messages", json::array()},
+      {"trace", json::array()}, {"normalized", json::array()}, {"outcome", "ok"}, {"encoding", "shift_jis"}, {"messages", json::array()},
   };
   EXPECT_EQ(state, expected);
   const Picture bmp = ReadBitmap(Path("start.bmp"));
@@ -364,6 +364,31 @@ TEST_F(KurovelRunTest, SignalsLeaveNoTemporaryFile) {
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
     EXPECT_EQ(Files(), (Args{"p.kv", "pipe"})) << signal;
+  }
+}
+
+// Programs saved by other editors run as what they are.
+TEST_F(KurovelRunTest, ProgramEncodings) {
+  const std::string le = "\xFF\xFE" "f\0d\0 \0" "1\0\r\0\n\0" "r\0t\0 \0" "9\0\n\0"s;
+  const std::string be = "\xFE\xFF\0f\0d\0 \0" "2\0\n" "\x30\x7E\x30\x48\0\n"s;  // "fd 2", "まえ"
+  const struct {
+    std::string name, program, encoding;
+    std::vector<std::string> normalized;
+  } cases[] = {
+      {"UTF-8", "まえに　１００\nみぎへ　９０\n", "utf-8", {"fd 100", "rt 90"}},
+      {"UTF-8 with a mark", "\xEF\xBB\xBF" "fd 10\nrt 90\n", "utf-8", {"fd 10", "rt 90"}},
+      {"UTF-8 beyond Shift-JIS", "fd 1 😀\n", "utf-8", {"fd 1 ?"}},
+      {"UTF-16LE", le, "utf-16le", {"fd 1", "rt 9"}},
+      {"UTF-16BE", be, "utf-16be", {"fd 2", "fd"}},  // "まえ" is forward
+      {"Shift-JIS", Sjis("まえに　１００\r\n"), "shift_jis", {"fd 100"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteFile(Path("p.kv"), c.program);
+    const json state = RunState("", {"--lines", Path("p.kv")}, 0);
+    EXPECT_EQ(state["encoding"], c.encoding);
+    EXPECT_EQ(state["normalized"], json(c.normalized));
+    EXPECT_EQ(RunState(c.program, {"--lines"}, 0)["normalized"], json(c.normalized)) << "from standard input";
   }
 }
 

@@ -148,7 +148,7 @@ TEST(ProgramDocument, CaptionFileNameAndFlagFollowOnlySuccessfulOperations) {
     EditorContent editor{t.editor_text, true, {}};
     QString current = "old";
     const std::string error =
-        ErrorOf([&] { t.save ? SaveFromEditor(t.path, editor, current) : LoadIntoEditor(t.path, editor, current); });
+        ErrorOf([&] { t.save ? SaveFromEditor(t.path, editor, current) : void(LoadIntoEditor(t.path, editor, current)); });
     EXPECT_EQ(error != "<no error>", t.throws) << t.name;
     EXPECT_EQ(editor.text, t.text) << t.name;
     EXPECT_EQ(editor.modified, t.modified) << t.name;
