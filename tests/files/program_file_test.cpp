@@ -41,6 +41,37 @@ TEST(ProgramFile, ReadsLinesUpToTheFirstNulAndWritesThemWithCrLf) {
   EXPECT_EQ(ProgramBytesFromText(U("\u301c\uff5e")), "\x81\x60\x81\x60");  // input methods type U+301C
 }
 
+// Files from other editors show their own characters; saving writes Shift-JIS and
+// refuses what Shift-JIS cannot hold.
+TEST(ProgramFile, ReadsUtf8AndUtf16AndSavesShiftJis) {
+  ScratchFolder folder;
+  const struct {
+    std::string bytes;
+    TextEncoding encoding;
+    QString text;
+  } cases[] = {
+      {"まえに　１００\nみぎへ\n", TextEncoding::kUtf8, U("まえに　１００\nみぎへ\n")},
+      {"\xEF\xBB\xBF" "fd 1\r\nrt 9", TextEncoding::kUtf8, U("fd 1\nrt 9")},
+      {std::string("\xFF\xFE" "a\0\r\0b\0\0\0c\0", 12), TextEncoding::kUtf16Le, U("a\nb")},
+      {"fd 1 😀\n", TextEncoding::kUtf8, U("fd 1 😀\n")},
+      {"\x82\xa0\r\n", TextEncoding::kShiftJis, U("あ\n")},
+  };
+  for (const auto& c : cases) {
+    WriteBytes(folder.Path("u.kv"), c.bytes);
+    EditorContent editor;
+    QString current;
+    EXPECT_EQ(LoadIntoEditor(folder.Path("u.kv"), editor, current), c.encoding) << c.bytes;
+    EXPECT_EQ(editor.text, c.text) << c.bytes;
+    EXPECT_EQ(ReadEncodingNotice(c.encoding).isEmpty(), c.encoding == TextEncoding::kShiftJis);
+  }
+  EditorContent editor;
+  QString current;
+  WriteBytes(folder.Path("u.kv"), "まえに\n");
+  LoadIntoEditor(folder.Path("u.kv"), editor, current);
+  SaveFromEditor(folder.Path("u.kv"), editor, current);
+  EXPECT_EQ(ReadBytes(folder.Path("u.kv")), "\x82\xdc\x82\xa6\x82\xc9\r\n");
+}
+
 TEST(ProgramFile, RefusesCharactersShiftJisCannotHoldAndWritesNothing) {
   const std::pair<QString, std::string> cases[] = {
       {U("fd 100\nrt 90 😀"), "2 行目の文字「😀」(U+1F600) はシフトJISで保存できません"},
