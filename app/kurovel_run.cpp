@@ -20,6 +20,7 @@
 #include "language/normalizer.h"
 #include "language/program_lines.h"
 #include "language/runner.h"
+#include "language/text_encoding.h"
 #include "language/session.h"
 #include "files/bitmap_file.h"
 #include "files/pictures.h"
@@ -115,6 +116,10 @@ int Run(const RunOptions& options) {
     std::cerr << CannotOpenMessage(options.program) << '\n';
     return kExitNoInput;
   }
+  RunReport report;
+  report.encoding = DetectEncoding(*bytes);
+  // A Shift-JIS file is used as it is; only other encodings take a converted copy.
+  if (report.encoding != TextEncoding::kShiftJis) *bytes = ToCp932Program(*bytes, report.encoding);
   LineBuffer lines = ProgramLines(*bytes);
   bytes.reset();  // the lines hold what is needed of the text
 
@@ -132,7 +137,6 @@ int Run(const RunOptions& options) {
     }
   }
 
-  RunReport report;
   RunLimits limits(session.executor, options.max_commands, options.timeout_seconds);
   if (options.lines) {
     RunLines(session, lines, limits, report);
@@ -163,6 +167,11 @@ int main(int argc, char** argv) {
   const ParsedArguments parsed = ParseRunArguments(arguments);
   if (!parsed.options) {
     std::cerr << "kurovel-run: " << parsed.error << '\n' << RunUsage();
+    return kExitUsage;
+  }
+  // Two outputs reaching one file (however spelt) would leave only the one written last.
+  if (const RunOptions& o = *parsed.options; o.bmp_path && o.state_path && SameOutputFile(*o.bmp_path, *o.state_path)) {
+    std::cerr << "kurovel-run: --bmp and --state name the same file '" << *o.bmp_path << "'\n" << RunUsage();
     return kExitUsage;
   }
   if (parsed.options->help) {

@@ -150,10 +150,8 @@ ParsedArguments ParseRunArguments(std::span<const std::string_view> arguments) {
   }
 
   if (program) options.program = std::string(*program);
-  // Two outputs on one file would leave only the one written last.
-  if (options.bmp_path && options.bmp_path == options.state_path) {
-    return Fail("--bmp and --state name the same file '" + *options.bmp_path + "'");
-  }
+  // Whether --bmp and --state reach one file is decided by the files themselves
+  // (SameOutputFile), which a spelling cannot tell: /dev/null twice is fine.
   return {std::move(options), {}};
 }
 
@@ -162,7 +160,9 @@ const std::string& RunUsage() {
          "usage: kurovel-run [--size WxH] [--lines] [--bmp OUT.bmp] [--state OUT.json]\n"
          "                   [--background FILE.bmp] [--max-commands N] [--timeout SECONDS]\n"
          "                   [PROGRAM | -]\n"
-         "Runs a Kurovel program (Shift-JIS text) on an off-screen drawing surface.\n"
+         "Runs a Kurovel program on an off-screen drawing surface. The program is read as\n"
+         "UTF-8 or UTF-16 when a byte order mark or valid multi-byte UTF-8 says so, else\n"
+         "as Shift-JIS.\n"
          "  PROGRAM, -          the program file; standard input for \"-\" or none\n"
          "  --size WxH          the drawing surface, default " + std::to_string(kDefaultSurfaceWidth) + "x" +
          std::to_string(kDefaultSurfaceHeight) + ", " + kSideRange + "\n"
@@ -180,7 +180,8 @@ const std::string& RunUsage() {
          "not be read), 2 repeat and next do not pair up, 3 a limit ended the run (the\n"
          "outputs are written, with outcome \"limit\"), 64 bad usage, 66 the program\n"
          "cannot be read, 70 internal error (such as out of memory; no output is\n"
-         "written), 73 an output cannot be written.\n";
+         "written), 73 an output cannot be written. The outputs are written all or none:\n"
+         "no file is replaced unless every output has been written.\n";
   return usage;
 }
 

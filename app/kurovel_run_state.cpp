@@ -92,6 +92,7 @@ std::string StateJson(const Session& session, const RasterSurface& surface, cons
   const std::pair<const char*, std::function<void(std::string&)>> members[] = {
       {"arrow_visible", boolean(state.arrow_visible)},
       {"color_cycle_index", number(state.color_cycle_index)},
+      {"encoding", text(EncodingName(report.encoding))},
       {"heading", number(state.heading)},
       {"height", number(surface.Height())},
       {"messages",

@@ -8,6 +8,7 @@
 #include "engine/raster_surface.h"
 #include "language/line_buffer.h"
 #include "language/session.h"
+#include "language/text_encoding.h"
 
 namespace kurovel {
 
@@ -27,12 +28,13 @@ struct RunReport {
   RunResult outcome = RunResult::kOk;
   std::vector<std::string> messages;  // UTF-8: what the error box or the warning box showed, in order
   LineBuffer normalized;              // CP932: the normalised lines of a --lines run
+  TextEncoding encoding = TextEncoding::kShiftJis;  // how the program file was read
 };
 
 // The keys "width", "height", "x", "y", "heading", "pen_down", "arrow_visible",
 // "color_cycle_index", "pen_color", "pen_mode", "variables", "trace",
-// "trace_omitted", "normalized", "outcome" and "messages", in key order and
-// indented by two blanks; CP932 texts converted to UTF-8 (an undecodable byte
+// "trace_omitted", "normalized", "outcome", "encoding" and "messages", in key order
+// and indented by two blanks; CP932 texts converted to UTF-8 (an undecodable byte
 // becomes U+FFFD). Written straight into text, line by line, so a program of
 // millions of lines needs no document tree.
 // normalized: the normalised lines (CP932) of the run.

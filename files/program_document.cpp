@@ -16,11 +16,20 @@ void ApplyLoadedText(EditorContent& editor, const QString& loaded_text) {
   editor.modified = false;
 }
 
-void LoadIntoEditor(const QString& path, EditorContent& editor, QString& current_file_name) {
+TextEncoding LoadIntoEditor(const QString& path, EditorContent& editor, QString& current_file_name) {
   SourceLines source;
-  ApplyLoadedText(editor, LoadProgramFile(path, &source));
+  TextEncoding encoding = TextEncoding::kShiftJis;
+  ApplyLoadedText(editor, LoadProgramFile(path, &source, &encoding));
   editor.source = std::move(source);
   current_file_name = path;
+  return encoding;
+}
+
+QString ReadEncodingNotice(TextEncoding encoding) {
+  if (encoding == TextEncoding::kShiftJis) return {};
+  const bool utf8 = encoding == TextEncoding::kUtf8;
+  return QStringLiteral("このファイルは %1 として読み込みました。保存するとシフトJISになります。")
+      .arg(utf8 ? QStringLiteral("UTF-8") : QStringLiteral("UTF-16"));
 }
 
 void SaveFromEditor(const QString& path, EditorContent& editor, QString& current_file_name) {

@@ -27,8 +27,13 @@ struct EditorContent {
 void ApplyLoadedText(EditorContent& editor, const QString& loaded_text);
 
 // Open, drop, command line: reads path into the editor, then path becomes the
-// current file name. A failure (KurovelError) changes neither.
-void LoadIntoEditor(const QString& path, EditorContent& editor, QString& current_file_name);
+// current file name; returns how the file was read. A failure (KurovelError)
+// changes neither.
+TextEncoding LoadIntoEditor(const QString& path, EditorContent& editor, QString& current_file_name);
+
+// What the window says once after reading a UTF-8 or UTF-16 file (saving writes
+// Shift-JIS); empty for a Shift-JIS file.
+QString ReadEncodingNotice(TextEncoding encoding);
 
 // Save, with the current name or one chosen in the dialog: writes the editor's
 // text, then clears the flag and path becomes the current file name. A failure

@@ -14,15 +14,8 @@ namespace {
 
 std::string PathText(const QString& path) { return path.toStdString(); }
 
-// The editor text of one line. A line holds no break: a CR or LF inside it is the
-// second byte of an undecodable pair, which the converter would pass through and
-// so split the editor's line; it is shown as undecodable, like its lead byte.
-QString LineText(std::string_view line_bytes) {
-  QString text = QString::fromStdString(Cp932ToUtf8(line_bytes));
-  text.replace(QLatin1Char('\r'), QChar::ReplacementCharacter);
-  text.replace(QLatin1Char('\n'), QChar::ReplacementCharacter);
-  return text;
-}
+// The editor text of one line (which holds no CR or LF: every one ends a line).
+QString LineText(std::string_view line_bytes) { return QString::fromStdString(Cp932ToUtf8(line_bytes)); }
 
 // The message for the first character CP932 cannot hold: its line (from 1), the
 // character itself and its code point, as it may be invisible (a joiner, a
@@ -72,6 +65,15 @@ QString ProgramTextFromBytes(std::string_view bytes) {
   return text;
 }
 
+QString ProgramTextFromUnicode(std::string_view bytes, TextEncoding encoding) {
+  const std::string utf8 = UnicodeToUtf8(bytes, encoding);
+  QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+  if (const qsizetype nul = text.indexOf(QChar(u'\0')); nul >= 0) text.truncate(nul);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return text;
+}
+
 std::string ProgramBytesFromText(const QString& text, const SourceLines& source) {
   std::string bytes;
   const QStringList lines = text.split(QLatin1Char('\n'));
@@ -89,7 +91,7 @@ std::string ProgramBytesFromText(const QString& text, const SourceLines& source)
   return bytes;
 }
 
-QString LoadProgramFile(const QString& path, SourceLines* source) {
+QString LoadProgramFile(const QString& path, SourceLines* source, TextEncoding* encoding) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
     throw KurovelError(CannotOpenMessage(PathText(path)));
@@ -102,6 +104,12 @@ QString LoadProgramFile(const QString& path, SourceLines* source) {
     throw KurovelError(CannotOpenMessage(PathText(path)));
   }
   const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  const TextEncoding detected = DetectEncoding(view);
+  if (encoding != nullptr) *encoding = detected;
+  if (detected != TextEncoding::kShiftJis) {
+    if (source != nullptr) *source = SourceLines();
+    return ProgramTextFromUnicode(view, detected);
+  }
   if (source == nullptr) return ProgramTextFromBytes(view);
   *source = SourceLines(view);
   return source->Text();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/limits.h"
+#include "language/text_encoding.h"
 
 namespace kurovel {
 
@@ -51,10 +52,16 @@ QString ProgramTextFromBytes(std::string_view bytes);
 // character CP932 cannot hold and its line.
 std::string ProgramBytesFromText(const QString& text, const SourceLines& source = {});
 
-// Reads a program file into editor text; source, when given, receives its lines.
+// The editor text of a UTF-8 or UTF-16 file's bytes (byte order mark dropped): the
+// text up to the first NUL character, each CR LF, lone CR and lone LF one "\n".
+QString ProgramTextFromUnicode(std::string_view bytes, TextEncoding encoding);
+
+// Reads a program file into editor text; source, when given, receives its lines
+// (none for a UTF-8 or UTF-16 file, whose every line is converted on saving), and
+// encoding, when given, how the file was read (see DetectEncoding).
 // Throws KurovelError with "ファイル %s は開けません" when it cannot be read and
 // kTextTooLarge when it is larger than kMaxProgramFileBytes.
-QString LoadProgramFile(const QString& path, SourceLines* source = nullptr);
+QString LoadProgramFile(const QString& path, SourceLines* source = nullptr, TextEncoding* encoding = nullptr);
 
 // Writes editor text to a program file, creating it or replacing the whole of it;
 // an empty text gives a 0-byte file. Nothing is written when the text holds a

@@ -14,10 +14,19 @@ constexpr bool IsLeadByte(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
-// Bytes of the character that starts at pos: 2 for a lead byte followed by
-// another byte, otherwise 1. pos must be inside the text.
+// 0x40-0x7E and 0x80-0xFC can follow a lead byte; CR and LF never can.
+constexpr bool IsTrailByte(unsigned char byte) {
+  return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+}
+
+// Bytes of the character that starts at pos: 2 for a lead byte followed by a
+// trail byte, otherwise 1 (a lead byte before anything else, a line break
+// included, is one undecodable byte). pos must be inside the text.
 constexpr std::size_t CharLength(std::string_view text, std::size_t pos) {
-  return IsLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size() ? 2 : 1;
+  return IsLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size() &&
+                 IsTrailByte(static_cast<unsigned char>(text[pos + 1]))
+             ? 2
+             : 1;
 }
 
 // CP932 bytes to UTF-8; every undecodable byte becomes U+FFFD.

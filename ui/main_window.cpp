@@ -581,8 +581,9 @@ bool MainWindow::SaveThroughDialog() {
 
 void MainWindow::OpenIntoEditor(const QString& path) {
   EditorContent editor = Content();
-  LoadIntoEditor(path, editor, current_file_name_);
+  const TextEncoding encoding = LoadIntoEditor(path, editor, current_file_name_);
   SetContent(editor);
+  if (const QString notice = ReadEncodingNotice(encoding); !notice.isEmpty()) ShowNotice(this, notice);
 }
 
 void MainWindow::SaveEditorTo(const QString& path) {

@@ -2,16 +2,22 @@
 // exit statuses, the JSON state, the BMP pixels and what is (not) written.
 
 #include <gtest/gtest.h>
+#include <spawn.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -105,7 +111,7 @@ TEST_F(KurovelRunTest, StartState) {
       {"color_cycle_index", 0}, {"pen_color", 16711680}, {"pen_mode", "copy"},
       {"variables", {10, 10, 10, 10, 10, 10, 10, 10, 10, 10}},
       {"trace", json::array()}, {"trace_omitted", 0}, {"normalized", json::array()}, {"outcome", "ok"},
-      {"messages", json::array()},
+      {"encoding", "shift_jis"}, {"messages", json::array()},
   };
   EXPECT_EQ(state, expected);
   const Picture bmp = ReadBitmap(Path("start.bmp"));
@@ -233,7 +239,7 @@ TEST_F(KurovelRunTest, ProgramBytesReachTheRun) {
   } cases[] = {
       {{"--lines", Path("p.kv")}, "fd 99\n", {"fd 7"}},
       {{"--lines", "-"}, "fd 1\r\nfd 2\rfd 3\n\nfd 4\0fd 5\n"s, {"fd 1", "fd 2", "fd 3", "", "fd 4"}},
-      {{"--lines"}, "a\x81\nfd 2\n", {"a\xEF\xBF\xBD\nfd 2"}},  // a trail byte is no break
+      {{"--lines"}, "fd 100\x81\nrt 90\n", {"fd 100\xEF\xBF\xBD", "rt 90"}},  // a break is never a trail byte
   };
   for (const auto& c : cases) EXPECT_EQ(RunState(c.input, c.arguments, 0)["normalized"], json(c.normalized));
 }
@@ -310,6 +316,119 @@ TEST_F(KurovelRunTest, LimitsEndTheRunAsStopDoes) {
     if (c.var1 >= 0) EXPECT_EQ(state["variables"][0], c.var1) << c.name;
     EXPECT_TRUE(fs::exists(Path("limit.bmp"))) << c.name;
     fs::remove(Path("limit.bmp"));
+  }
+}
+
+TEST_F(KurovelRunTest, OutputsNamingOneFileAreAUsageError) {
+  fs::create_directory(Path("sub"));
+  WriteFile(Path("target.bmp"), "old");
+  fs::create_symlink("target.bmp", Path("link.json"));
+  const std::vector<Args> cases = {
+      {"--bmp", Path("same.out"), "--state", Path("sub/../same.out")},  // yet to be created
+      {"--bmp", Path("target.bmp"), "--state", Path("link.json")},
+      {"--bmp", Path("link.json"), "--state", Path("./target.bmp")},
+  };
+  for (const Args& arguments : cases) {
+    const Outcome outcome = Run(arguments, "fd 10\n");
+    EXPECT_EQ(outcome.status, 64) << arguments[1] << " " << arguments[3];
+    EXPECT_NE(outcome.err.find("name the same file"), std::string::npos) << outcome.err;
+  }
+  EXPECT_EQ(ReadFile(Path("target.bmp")), "old");
+  EXPECT_EQ(Files(), (Args{"link.json", "sub", "target.bmp"}));
+  EXPECT_EQ(Run({"--bmp", "/dev/null", "--state", "/dev/null"}, "fd 10\n").status, 0);
+}
+
+TEST_F(KurovelRunTest, RefusedOutputsLeaveEveryFileAsItWas) {
+  WriteFile(Path("keep.bmp"), "old bmp");
+  WriteFile(Path("locked.json"), "old json");
+  fs::permissions(Path("locked.json"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  fs::create_symlink("loop-b", Path("loop-a"));
+  fs::create_symlink("loop-a", Path("loop-b"));
+  const struct {
+    std::string name;
+    Args arguments;
+    std::string refused;
+  } cases[] = {
+      {"a device that fails", {"--bmp", Path("keep.bmp"), "--state", "/dev/full"}, "/dev/full"},
+      {"a read-only file", {"--bmp", Path("keep.bmp"), "--state", Path("locked.json")}, Path("locked.json")},
+      {"a link loop", {"--bmp", Path("keep.bmp"), "--state", Path("loop-a")}, Path("loop-a")},
+  };
+  for (const auto& c : cases) {
+    const Outcome outcome = Run(c.arguments, "fd 10\n");
+    EXPECT_EQ(outcome.status, 73) << c.name;
+    EXPECT_EQ(outcome.err, "ファイル " + c.refused + " を作成できません\n") << c.name;
+  }
+  EXPECT_EQ(ReadFile(Path("keep.bmp")), "old bmp");
+  EXPECT_EQ(ReadFile(Path("locked.json")), "old json");
+  EXPECT_EQ(fs::status(Path("locked.json")).permissions() & fs::perms::all, fs::perms(0444));
+  EXPECT_TRUE(fs::is_symlink(Path("loop-a")));
+  EXPECT_EQ(Files(), (Args{"keep.bmp", "locked.json", "loop-a", "loop-b"})) << "no temporary file is left";
+}
+
+TEST_F(KurovelRunTest, OutputsThroughDanglingLinksAndWithLongNames) {
+  fs::create_directory(Path("out"));
+  fs::create_symlink("out/drawing.bmp", Path("dangling.bmp"));
+  const std::string longest(255, 'n');
+  WriteFile(Path("out/" + longest), "old");
+  const json state = RunState("fd 10\n", {"--bmp", Path("dangling.bmp")}, 0);
+  EXPECT_EQ(state["y"], 213);
+  EXPECT_TRUE(fs::is_symlink(Path("dangling.bmp")));
+  EXPECT_EQ(ReadBitmap(Path("out/drawing.bmp")).PixelAt(180, 220), clBlue);
+
+  for (const std::string& name : {std::string(248, 'm'), longest}) {
+    const Outcome outcome = Run({"--bmp", Path("out/" + name)}, "fd 10\n");
+    EXPECT_EQ(outcome.status, 0) << name.size() << outcome.err;
+    EXPECT_EQ(ReadBitmap(Path("out/" + name)).PixelAt(180, 220), clBlue) << name.size();
+  }
+}
+
+// Ended by a signal while an output waits (a pipe with no reader yet): the other
+// output's temporary file is removed and nothing is replaced.
+TEST_F(KurovelRunTest, SignalsLeaveNoTemporaryFile) {
+  ASSERT_EQ(::mkfifo(Path("pipe").c_str(), 0600), 0);
+  for (const int signal : {SIGTERM, SIGINT}) {
+    const std::string program = Path("p.kv"), bmp = Path("out.bmp"), pipe = Path("pipe");
+    WriteFile(program, "fd 10\n");
+    const char* argv[] = {tool_.c_str(), "--bmp", bmp.c_str(), "--state", pipe.c_str(), program.c_str(), nullptr};
+    pid_t child = 0;
+    ASSERT_EQ(::posix_spawn(&child, tool_.c_str(), nullptr, nullptr, const_cast<char* const*>(argv), environ), 0);
+    const auto has_temporary = [this] {
+      const Args names = Files();
+      return std::any_of(names.begin(), names.end(), [](const std::string& n) { return n.starts_with(".kv-"); });
+    };
+    for (int tries = 0; tries < 500 && !has_temporary(); ++tries) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(has_temporary()) << "the BMP is written before the pipe";
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // into the pipe's open
+    ::kill(child, signal);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+    EXPECT_EQ(Files(), (Args{"p.kv", "pipe"})) << signal;
+  }
+}
+
+// Programs saved by other editors run as what they are.
+TEST_F(KurovelRunTest, ProgramEncodings) {
+  const std::string le = "\xFF\xFE" "f\0d\0 \0" "1\0\r\0\n\0" "r\0t\0 \0" "9\0\n\0"s;
+  const std::string be = "\xFE\xFF\0f\0d\0 \0" "2\0\n" "\x30\x7E\x30\x48\0\n"s;  // "fd 2", "まえ"
+  const struct {
+    std::string name, program, encoding;
+    std::vector<std::string> normalized;
+  } cases[] = {
+      {"UTF-8", "まえに　１００\nみぎへ　９０\n", "utf-8", {"fd 100", "rt 90"}},
+      {"UTF-8 with a mark", "\xEF\xBB\xBF" "fd 10\nrt 90\n", "utf-8", {"fd 10", "rt 90"}},
+      {"UTF-8 beyond Shift-JIS", "fd 1 😀\n", "utf-8", {"fd 1 ?"}},
+      {"UTF-16LE", le, "utf-16le", {"fd 1", "rt 9"}},
+      {"UTF-16BE", be, "utf-16be", {"fd 2", "fd"}},  // "まえ" is forward
+      {"Shift-JIS", Sjis("まえに　１００\r\n"), "shift_jis", {"fd 100"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteFile(Path("p.kv"), c.program);
+    const json state = RunState("", {"--lines", Path("p.kv")}, 0);
+    EXPECT_EQ(state["encoding"], c.encoding);
+    EXPECT_EQ(state["normalized"], json(c.normalized));
+    EXPECT_EQ(RunState(c.program, {"--lines"}, 0)["normalized"], json(c.normalized)) << "from standard input";
   }
 }
 

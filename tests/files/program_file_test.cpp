@@ -24,7 +24,7 @@ TEST(ProgramFile, ReadsLinesUpToTheFirstNulAndWritesThemWithCrLf) {
       {std::string("ab\0cd\r\nef", 10), "ab"},
       {std::string("\0\r\nx", 4), ""},
       {"\x83\x5c\r\n\x95\x5c", U("ソ\n表")},  // trail bytes that look like a backslash
-      {"\x82\r\n\x82\nx", U("\uFFFD\uFFFD\n\uFFFD\uFFFDx")}};  // a break after a lead byte is its trail
+      {"\x82\r\n\x82\nx", U("\uFFFD\n\uFFFD\nx")}};  // a lead byte before a break is one bad byte
   for (const auto& [bytes, text] : reads) EXPECT_EQ(ProgramTextFromBytes(bytes), text) << bytes;
 
   const std::pair<QString, std::string> writes[] = {
@@ -39,6 +39,37 @@ TEST(ProgramFile, ReadsLinesUpToTheFirstNulAndWritesThemWithCrLf) {
     EXPECT_EQ(ProgramTextFromBytes(bytes), text);
   }
   EXPECT_EQ(ProgramBytesFromText(U("\u301c\uff5e")), "\x81\x60\x81\x60");  // input methods type U+301C
+}
+
+// Files from other editors show their own characters; saving writes Shift-JIS and
+// refuses what Shift-JIS cannot hold.
+TEST(ProgramFile, ReadsUtf8AndUtf16AndSavesShiftJis) {
+  ScratchFolder folder;
+  const struct {
+    std::string bytes;
+    TextEncoding encoding;
+    QString text;
+  } cases[] = {
+      {"まえに　１００\nみぎへ\n", TextEncoding::kUtf8, U("まえに　１００\nみぎへ\n")},
+      {"\xEF\xBB\xBF" "fd 1\r\nrt 9", TextEncoding::kUtf8, U("fd 1\nrt 9")},
+      {std::string("\xFF\xFE" "a\0\r\0b\0\0\0c\0", 12), TextEncoding::kUtf16Le, U("a\nb")},
+      {"fd 1 😀\n", TextEncoding::kUtf8, U("fd 1 😀\n")},
+      {"\x82\xa0\r\n", TextEncoding::kShiftJis, U("あ\n")},
+  };
+  for (const auto& c : cases) {
+    WriteBytes(folder.Path("u.kv"), c.bytes);
+    EditorContent editor;
+    QString current;
+    EXPECT_EQ(LoadIntoEditor(folder.Path("u.kv"), editor, current), c.encoding) << c.bytes;
+    EXPECT_EQ(editor.text, c.text) << c.bytes;
+    EXPECT_EQ(ReadEncodingNotice(c.encoding).isEmpty(), c.encoding == TextEncoding::kShiftJis);
+  }
+  EditorContent editor;
+  QString current;
+  WriteBytes(folder.Path("u.kv"), "まえに\n");
+  LoadIntoEditor(folder.Path("u.kv"), editor, current);
+  SaveFromEditor(folder.Path("u.kv"), editor, current);
+  EXPECT_EQ(ReadBytes(folder.Path("u.kv")), "\x82\xdc\x82\xa6\x82\xc9\r\n");
 }
 
 TEST(ProgramFile, RefusesCharactersShiftJisCannotHoldAndWritesNothing) {
@@ -73,7 +104,7 @@ TEST(ProgramFile, LoadSaveRoundTripIsByteExact) {
   const std::string all = EveryCharacterFile();
   const std::string odd = "fd 1 \x80\xa0\xfd\r\n\x81\x20x\r\nrt 9";  // undecodable bytes
   const std::pair<std::string, std::string> trips[] = {{all, all}, {odd, odd}, {"fd 1\nrt 9\n", "fd 1\r\nrt 9\r\n"},
-                                                   {"\x82\r\n\x82\nx", "\x82\r\r\n\x82\nx"}};
+                                                   {"\x82\r\n\x82\nx", "\x82\r\n\x82\r\nx"}};
   for (const auto& [original, saved] : trips) {
     WriteBytes(folder.Path("a.kv"), original);
     EditorContent editor;
@@ -148,7 +179,7 @@ TEST(ProgramDocument, CaptionFileNameAndFlagFollowOnlySuccessfulOperations) {
     EditorContent editor{t.editor_text, true, {}};
     QString current = "old";
     const std::string error =
-        ErrorOf([&] { t.save ? SaveFromEditor(t.path, editor, current) : LoadIntoEditor(t.path, editor, current); });
+        ErrorOf([&] { t.save ? SaveFromEditor(t.path, editor, current) : void(LoadIntoEditor(t.path, editor, current)); });
     EXPECT_EQ(error != "<no error>", t.throws) << t.name;
     EXPECT_EQ(editor.text, t.text) << t.name;
     EXPECT_EQ(editor.modified, t.modified) << t.name;

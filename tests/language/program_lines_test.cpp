@@ -14,7 +14,7 @@ namespace {
 
 using namespace std::string_literals;
 
-TEST(ProgramLines, BreaksNulAndTrailBytes) {
+TEST(ProgramLines, BreaksNulAndLeadBytes) {
   const struct {
     std::string_view name;
     std::string bytes;
@@ -27,8 +27,11 @@ TEST(ProgramLines, BreaksNulAndTrailBytes) {
       {"LF CR is two breaks", "a\n\rb", {"a", "", "b"}},
       {"NUL drops the rest", "a\r\nb\0c\r\nd"s, {"a", "b"}},
       {"NUL first", "\0a"s, {}},
-      {"trail byte LF is no break", "\x81\na\nb", {"\x81\na", "b"}},
-      {"trail byte CR is no break", "\x9f\r\nx", {"\x9f\r", "x"}},
+      {"lead byte before LF is one byte", "\x81\na\nb", {"\x81", "a", "b"}},
+      {"lead byte before CR LF is one byte", "\x9f\r\nx", {"\x9f", "x"}},
+      {"lead byte before lone CR", "fd 1\xe0\rrt 9", {"fd 1\xe0", "rt 9"}},
+      {"corrupt byte keeps the next line", "fd 100\n\x81\nrt 90\n", {"fd 100", "\x81", "rt 90"}},
+      {"trail bytes that look like ASCII", "\x83\x5c\n\x81\x7e\x81\x40\n", {"\x83\x5c", "\x81\x7e\x81\x40"}},
       {"lead byte at the very end", "a\n\x82", {"a", "\x82"}},
       {"single-byte katakana is no lead", "\xb1\nx", {"\xb1", "x"}},
   };
