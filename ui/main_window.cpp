@@ -118,8 +118,10 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
   setObjectName(QStringLiteral("Form1"));
   BuildControls();
   BuildMenu();
+  BuildSpeedMenu();
   SetTabOrder();
   session_.executor.SetPendingEventsHook([this] { ProcessPendingEvents(); });
+  session_.runner.SetLineHook([this](std::int32_t line) { RunLineReached(line); });
   refresh_clock_.start();
   help_window_ = new HelpWindow(this);
   // Client area 823 x 446 below the menu bar, centred on the desktop.
@@ -134,8 +136,9 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
-  // The hook points at this window; a session outliving it must not call back.
+  // The hooks point at this window; a session outliving it must not call back.
   session_.executor.SetPendingEventsHook({});
+  session_.runner.SetLineHook({});
 }
 
 void MainWindow::BuildControls() {
@@ -346,6 +349,7 @@ void MainWindow::LayOut() {
 void MainWindow::CommandBoxKeyDown(const QKeyEvent& key) {
   if (key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter) return;
   const std::string line = NormalizeLine(ToCp932(command_box_->text()));
+  event_budget_.DeliverAtNextCall();
   Guarded([&] { session_.executor.ExecuteLine(line); });
 }
 
@@ -427,10 +431,29 @@ void MainWindow::SavePicture() {
 void MainWindow::ShowHelp() { help_window_->ShowHelp(); }
 
 void MainWindow::RunProgram() {
-  Guarded([this] { session_.runner.RunProgram(*runner_view_); });
+  // One line at a time: while the run waits before a line, 実行 runs that line.
+  if (waiting_for_step_) {
+    GrantStep();
+    return;
+  }
+  std::optional<std::int32_t> failed_line;
+  Guarded([&] {
+    const RunPacing pacing(*this);
+    try {
+      session_.runner.RunProgram(*runner_view_);
+    } catch (const KurovelError&) {
+      failed_line = running_line_;
+      throw;
+    }
+  });
+  // After the error box: the line that failed, for the pupil to look at.
+  if (failed_line) ShowLine(*failed_line);
 }
 
-void MainWindow::StopProgram() { session_.runner.StopProgram(*runner_view_); }
+void MainWindow::StopProgram() {
+  session_.runner.StopProgram(*runner_view_);
+  EndWait();
+}
 
 bool MainWindow::MayClose() {
   if (!EditorModified()) return true;
@@ -453,11 +476,17 @@ bool MainWindow::MayClose() {
 }
 
 void MainWindow::ProcessPendingEvents() {
+  if (event_budget_.Due()) DeliverEvents();
+  PaceCommand();
+}
+
+void MainWindow::DeliverEvents() {
   if (refresh_clock_.hasExpired(kRefreshIntervalMs)) {
     drawing_area_->FlushDirty();  // delivered by the event processing below
     refresh_clock_.restart();
   }
   QCoreApplication::processEvents();
+  event_budget_.Delivered();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -7,20 +7,26 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <chrono>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/limits.h"
 #include "engine/raster_surface.h"
+#include "language/event_budget.h"
 #include "language/line_buffer.h"
+#include "language/run_speed.h"
 #include "language/runner.h"
 #include "language/session.h"
 #include "files/pictures.h"
 #include "files/program_document.h"
 
 class QAction;
+class QEventLoop;
 class QFrame;
 class QKeyEvent;
 class QLabel;
@@ -68,9 +74,12 @@ class MainWindow : public QMainWindow {
   void StopProgram();      // 中断
   bool MayClose();         // the close question; true lets the window close
 
-  // The pending-events hook of the line executor: delivers every waiting event
-  // and lets the drawing area show what was drawn, at most at the display rate.
+  // The pending-events hook of the line executor, called before every command:
+  // delivers the waiting events on a time budget and paces slow runs.
   void ProcessPendingEvents();
+
+  RunSpeed Speed() const { return speed_; }
+  void SetSpeed(RunSpeed speed);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -83,6 +92,34 @@ class MainWindow : public QMainWindow {
 
  private:
   class RunnerView;
+  // Marks the handler that runs a program, for as long as it runs: only its own
+  // lines and commands are paced, never a command-box line typed meanwhile.
+  class RunPacing {
+   public:
+    explicit RunPacing(MainWindow& window) : window_(window), outer_depth_(window.BeginRunPacing()) {}
+    ~RunPacing() { window_.EndRunPacing(outer_depth_); }
+    RunPacing(const RunPacing&) = delete;
+    RunPacing& operator=(const RunPacing&) = delete;
+
+   private:
+    MainWindow& window_;
+    int outer_depth_;
+  };
+
+  // Pacing of runs (main_window_pacing.cpp): event delivery on a time budget, the
+  // speed menu, the running line highlighted, one line at a time, the failed line.
+  void BuildSpeedMenu();
+  int BeginRunPacing();  // returns the outer run's handler depth
+  void EndRunPacing(int outer_depth);
+  void DeliverEvents();
+  void RunLineReached(std::int32_t line);  // the runner's line hook
+  void PaceCommand();
+  void WaitFor(int milliseconds);          // the window stays responsive meanwhile
+  void WaitForStep();
+  void GrantStep();
+  void EndWait();
+  void HighlightLine(std::optional<std::int32_t> line);
+  void ShowLine(std::int32_t line);
 
   void StartUp(const QStringList& arguments);
   void BuildControls();
@@ -122,6 +159,14 @@ class MainWindow : public QMainWindow {
   QString last_picture_name_;   // the name last chosen in the picture save dialog
 
   int handler_depth_ = 0;       // handlers running, nested ones included
+  EventBudget event_budget_{std::chrono::milliseconds(2)};
+  RunSpeed speed_ = RunSpeed::kFastest;
+  int run_handler_depth_ = 0;   // the handler depth of the running program; 0: none
+  std::int32_t running_line_ = 0;
+  int commands_in_line_ = 0;    // commands of the running line so far
+  QEventLoop* wait_loop_ = nullptr;  // the pause in progress, if any
+  bool waiting_for_step_ = false;
+  bool step_granted_ = false;
   bool close_granted_ = false;  // the close question said yes during a handler
   bool paint_scheduled_ = false;
   bool shown_once_ = false;
