@@ -1,5 +1,6 @@
-// The desktop program running a program with the drawing visible: every command
-// delivers pending events and the drawing area is refreshed at the display rate.
+// The desktop program running a program with the drawing visible: pending events
+// are delivered on a time budget and the drawing area is refreshed at the display
+// rate. Also: a loop of "inc" lines, and how soon Stop ends such a loop.
 // Run it offscreen or under an X server (QT_QPA_PLATFORM), with Qt's GLib event
 // dispatcher or its own (QT_NO_GLIB=1).
 
@@ -7,7 +8,11 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
 #include <memory>
 
 #include "ui/main_window.h"
@@ -46,6 +51,34 @@ BENCHMARK(BM_DesktopRunFdRt)->Unit(benchmark::kMillisecond)->UseRealTime();
 // Longer lines across the area: the refreshed region is larger.
 void BM_DesktopRunStar(benchmark::State& state) { RunProgram(state, "repeat 20000\nfd 150\nrt 144\nnext", 40000); }
 BENCHMARK(BM_DesktopRunStar)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// No turtle command at all: the window still gets its turn between lines.
+void BM_DesktopRunIncLoop(benchmark::State& state) {
+  RunProgram(state, "repeat 1000000\ninc var1 1\nnext", 1000000);
+}
+BENCHMARK(BM_DesktopRunIncLoop)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// From the moment Stop is clicked during an endless "inc" loop to the run's end.
+void BM_DesktopStopDuringIncLoop(benchmark::State& state) {
+  kurovel::MainWindow& form = *Form();
+  form.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->setPlainText(
+      QStringLiteral("repeat 2000000000\ninc var1 1\nnext"));
+  auto* stop = form.findChild<QPushButton*>(QStringLiteral("Button7"));
+  double worst_ms = 0;
+  for (auto _ : state) {
+    QElapsedTimer since_stop;
+    QTimer::singleShot(20, &form, [&] {
+      since_stop.start();
+      stop->click();
+    });
+    form.RunProgram();
+    const double ms = static_cast<double>(since_stop.nsecsElapsed()) / 1e6;
+    state.SetIterationTime(ms / 1000.0);
+    worst_ms = std::max(worst_ms, ms);
+  }
+  state.counters["worst_ms"] = worst_ms;
+}
+BENCHMARK(BM_DesktopStopDuringIncLoop)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(20);
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 
 #include "engine/raster_surface.h"
 #include "language/runner.h"
+#include "language/event_budget.h"
 #include "language/session.h"
 
 namespace kurovel {
@@ -58,6 +59,29 @@ BENCHMARK(BM_RunnerRepeatBlockArrowShown)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SingleCommandLinesArrowShown)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RunnerRepeatBlockArrowHidden)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SingleCommandLinesArrowHidden)->Unit(benchmark::kMillisecond);
+
+// A loop of "inc" lines, as the runner runs it alone and as the desktop program
+// runs it: with a line hook that asks an event budget whether the window's turn
+// has come (it never has, here: the interval is an hour). The difference is the
+// price of keeping the window responsive in such loops.
+void RunIncLoop(benchmark::State& bench, bool paced) {
+  BenchSession s(false);
+  EventBudget budget(std::chrono::hours(1));
+  std::int64_t deliveries = 0;
+  if (paced) {
+    s.session.runner.SetLineHook([&](std::int32_t) {
+      if (budget.Due()) ++deliveries;
+    });
+  }
+  HeadlessRunnerHost host(LineBuffer{"repeat " + std::to_string(kPasses), "inc var1 1", "next"});
+  for (auto _ : bench) s.session.runner.RunProgram(host);
+  benchmark::DoNotOptimize(deliveries);
+  bench.SetItemsProcessed(bench.iterations() * kPasses);  // lines
+}
+void BM_RunnerIncLoop(benchmark::State& bench) { RunIncLoop(bench, false); }
+void BM_RunnerIncLoopPaced(benchmark::State& bench) { RunIncLoop(bench, true); }
+BENCHMARK(BM_RunnerIncLoop)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RunnerIncLoopPaced)->Unit(benchmark::kMillisecond);
 
 // 25,000 blocks of two passes over 'fd 1' and 'rt 1': 100,000 lines, 100,000 commands.
 LineBuffer HundredThousandLines() {
