@@ -1,5 +1,7 @@
 #include "files/pictures.h"
 
+#include <sys/stat.h>
+
 #include <utility>
 
 #include "language/errors.h"
@@ -34,12 +36,36 @@ void DrawBackgroundPicture(DrawingSurface& surface, const std::string& file_name
 
 namespace {
 
+// A regular file's size and modification time; nullopt for anything else (a pipe
+// is read anew every time).
+std::optional<std::pair<std::int64_t, std::int64_t>> FileStamp(const std::string& file_name) {
+  struct stat info {};
+  if (::stat(file_name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  return std::pair{static_cast<std::int64_t>(info.st_size),
+                   static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+}
+
+// The file's picture: the one decoded before while the file is unchanged, else
+// decoded now (and kept for next time when the file is a regular one).
+Picture BackgroundPicture(PictureState& state, const std::string& file_name) {
+  const auto stamp = FileStamp(file_name);
+  auto& cached = state.decoded_background;
+  if (stamp && cached && cached->file_name == file_name && cached->size == stamp->first &&
+      cached->modified_ns == stamp->second) {
+    return cached->picture;
+  }
+  cached.reset();
+  Picture picture = LoadBitmapFile(file_name);
+  if (stamp) cached = PictureState::DecodedBackground{file_name, stamp->first, stamp->second, picture};
+  return picture;
+}
+
 // The picture is read before the arrow comes off, so a failed read leaves the
 // arrow where it was. The arrow is taken off before the picture is laid and drawn
 // after: where the picture covers it this equals drawing it once on the picture,
 // and where it does not, the arrow stays intact instead of being toggled away.
-void LayUnderArrow(Turtle& turtle, const std::string& file_name) {
-  Picture picture = LoadBitmapFile(file_name);
+void LayUnderArrow(Turtle& turtle, PictureState& state, const std::string& file_name) {
+  Picture picture = BackgroundPicture(state, file_name);
   turtle.DrawArrow();
   LayBackgroundPicture(turtle.Surface(), std::move(picture));
   turtle.DrawArrow();
@@ -55,7 +81,7 @@ void ClearWithBackground(Turtle& turtle, PictureState& state) {
 void LayRememberedBackground(Turtle& turtle, PictureState& state) {
   if (state.background_file_name.empty()) return;
   try {
-    LayUnderArrow(turtle, state.background_file_name);
+    LayUnderArrow(turtle, state, state.background_file_name);
   } catch (const KurovelError&) {
     state.background_file_name.clear();
     throw;
@@ -64,7 +90,7 @@ void LayRememberedBackground(Turtle& turtle, PictureState& state) {
 
 void UseBackground(Turtle& turtle, PictureState& state, const std::string& chosen_file) {
   state.background_file_name = chosen_file;
-  LayUnderArrow(turtle, chosen_file);
+  LayUnderArrow(turtle, state, chosen_file);
 }
 
 Picture TakeDrawingSnapshot(const DrawingSurface& surface) {

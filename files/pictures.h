@@ -4,6 +4,7 @@
 // The main window runs the dialogs and passes the chosen file names in.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,17 @@ struct PictureState {
   // Set once the save-picture dialog has been confirmed: from then on it offers
   // kSavePictureFilterLater.
   bool picture_saved_before = false;
+
+  // The background as last decoded, reused while its file keeps its size and
+  // modification time: every repaint lays the background, and decoding a large
+  // picture each time would freeze the window.
+  struct DecodedBackground {
+    std::string file_name;
+    std::int64_t size = 0;
+    std::int64_t modified_ns = 0;
+    Picture picture;
+  };
+  std::optional<DecodedBackground> decoded_background;
 };
 
 // Filters of the two picture dialogs, in the toolkit's "text|patterns|..." form.

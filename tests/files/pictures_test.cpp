@@ -3,7 +3,9 @@
 
 #include "files/pictures.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "engine/raster_surface.h"
 #include "tests/files/files_test_support.h"
@@ -115,6 +117,38 @@ TEST(Pictures, UnreadableBackgroundIsReportedOnceAndLeavesTheDrawingAsItWas) {
     EXPECT_THROW(UseBackground(canvas.turtle, state, path), KurovelError);
     EXPECT_EQ(state.background_file_name, path);
     EXPECT_EQ(TakeDrawingSnapshot(canvas.surface).Pixels(), before.Pixels());
+  }
+}
+
+// Every repaint lays the remembered background: an unchanged file is decoded once,
+// a file whose size or time changed is read again.
+TEST(Pictures, AnUnchangedBackgroundIsDecodedOnce) {
+  ScratchFolder folder;
+  const std::string path = folder.PathUtf8("bg.bmp");
+  const auto set_time = [&](std::int64_t seconds) {
+    const struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+  };
+  const auto centre_after_clear = [&](PictureState& state) {
+    Canvas canvas;
+    ClearWithBackground(canvas.turtle, state);
+    return canvas.surface.PixelAt(100, 100);  // inside the picture, away from the arrow
+  };
+  const struct {
+    const char* name;
+    ColorValue written;
+    std::int64_t time;
+    ColorValue expected;
+  } steps[] = {
+      {"first read", kGreen, 1000, kGreen},
+      {"same size and time: the decoded picture", clRed, 1000, kGreen},
+      {"a new time: read again", clRed, 2000, clRed},
+  };
+  PictureState state{path};
+  for (const auto& step : steps) {
+    SaveBitmapFile(MakePicture(361, 446, step.written), path);
+    set_time(step.time);
+    EXPECT_EQ(centre_after_clear(state), step.expected) << step.name;
   }
 }
 
