@@ -170,8 +170,8 @@ TEST(BitmapFile, SixteenBitWhiteIsFullWhite) {
        {.width = 1, .height = 1, .bits = 16, .compression = 3, .masks = {0xf800, 0x7e0, 0x1f},
         .data = std::string("\xff\xff\0\0", 4)}},
   };
-  for (const auto& [name, spec] : cases) {
-    EXPECT_EQ(DecodeBitmap(BuildBmp(spec)).PixelAt(0, 0), MakeColor(255, 255, 255)) << name;
+  for (const auto& [name, layout] : cases) {
+    EXPECT_EQ(DecodeBitmap(BuildBmp(layout)).PixelAt(0, 0), MakeColor(255, 255, 255)) << name;
   }
 }
 

@@ -113,8 +113,8 @@ inline ColorValue TrueColour(int x, int y) {
 inline std::vector<BitmapSample> BitmapSamples() {
   constexpr int kW = 5, kH = 3;
   std::vector<BitmapSample> samples;
-  const auto add = [&](std::string name, const BmpSpec& spec, const std::function<ColorValue(int, int)>& colour) {
-    BitmapSample s{std::move(name), BuildBmp(spec), kW, kH, {}};
+  const auto add = [&](std::string name, const BmpSpec& layout, const std::function<ColorValue(int, int)>& colour) {
+    BitmapSample s{std::move(name), BuildBmp(layout), kW, kH, {}};
     for (int y = 0; y < kH; ++y)
       for (int x = 0; x < kW; ++x) s.pixels.push_back(colour(x, y));
     samples.push_back(std::move(s));
