@@ -1,10 +1,8 @@
 #pragma once
-// Rounding of reals to integers: to the nearest, ties to the even integer
-// (2.5 -> 2, 3.5 -> 4, -2.5 -> -2), and 32-bit wrap-around without undefined behaviour.
+// 32-bit wrap-around without undefined behaviour. (Rounding of reals to integers,
+// ties to even, is RoundHalfEven in engine/extended_real.h.)
 
-#include <cmath>
 #include <cstdint>
-#include <optional>
 
 namespace kurovel {
 
@@ -21,9 +19,5 @@ constexpr std::int32_t WrapSub(std::int32_t a, std::int32_t b) {
 constexpr std::int32_t WrapNeg(std::int32_t a) {
   return static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(a));
 }
-
-// Nearest integer, ties to even, as a 64-bit integer; nullopt when the result is
-// not a finite value within the 64-bit range.
-std::optional<std::int64_t> RoundHalfEven(long double value);
 
 }  // namespace kurovel

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "engine/raster_surface.h"
+#include "engine/extended_real.h"
 #include "engine/rounding.h"
 
 namespace kurovel {
@@ -161,11 +162,12 @@ TEST(Picture, ResizeKeepsTopLeftPixelsAndWhitensNewOnes) {
 
 TEST(Rounding, HalfToEvenWithinTheSixtyFourBitRange) {
   const struct {
-    long double value;
+    std::int32_t n;
+    double factor;
     std::optional<std::int64_t> expected;
-  } cases[] = {{2.5L, 2}, {3.5L, 4}, {-2.5L, -2}, {-7.6L, -8}, {-9223372036854775808.0L, INT64_MIN},
-               {9223372036854775808.0L, std::nullopt}, {std::numeric_limits<long double>::quiet_NaN(), std::nullopt}};
-  for (const auto& c : cases) EXPECT_EQ(RoundHalfEven(c.value), c.expected) << static_cast<double>(c.value);
+  } cases[] = {{5, 0.5, 2},  {7, 0.5, 4}, {-5, 0.5, -2}, {-76, 0.1, -8}, {INT32_MIN, 4294967296.0, INT64_MIN},
+               {INT32_MIN, -4294967296.0, std::nullopt}, {1, std::numeric_limits<double>::quiet_NaN(), std::nullopt}};
+  for (const auto& c : cases) EXPECT_EQ(RoundHalfEven(ExtendedProduct(c.n, c.factor)), c.expected) << c.n << " * " << c.factor;
 }
 
 }  // namespace
