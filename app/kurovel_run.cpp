@@ -64,10 +64,11 @@ void RunLines(Session& session, const LineBuffer& lines, RunLimits& limits, RunR
 // A reached limit presses Stop: the run ends at its next line.
 void RunAsProgram(Session& session, LineBuffer lines, RunLimits& limits, RunReport& report) {
   HeadlessRunnerHost host(std::move(lines));
+  // Lives as long as the run: both hooks below call it by reference.
+  const auto stop_at_limit = [&] {
+    if (limits.Reached() && session.runner.RunEnabled()) session.runner.StopProgram(host);
+  };
   if (limits.Any()) {
-    const auto stop_at_limit = [&] {
-      if (limits.Reached() && session.runner.RunEnabled()) session.runner.StopProgram(host);
-    };
     session.executor.SetPendingEventsHook(stop_at_limit);
     session.runner.SetLineHook([&](std::int32_t) { stop_at_limit(); });
   }
@@ -87,6 +88,9 @@ void RunAsProgram(Session& session, LineBuffer lines, RunLimits& limits, RunRepo
     report.outcome = RunResult::kError;
     report.messages.push_back(ErrorBoxText(error.what()));
   }
+  // The hooks refer to this frame: none may outlive it.
+  session.executor.SetPendingEventsHook(nullptr);
+  session.runner.SetLineHook(nullptr);
 }
 
 int ExitStatusOf(const RunReport& report) {
