@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QMoveEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -20,8 +19,6 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QTextDocument>
-#include <QUrl>
-#include <algorithm>
 #include <exception>
 #include <optional>
 #include <span>
@@ -36,6 +33,7 @@
 #include "ui/help_window.h"
 #include "ui/insertion_menu.h"
 #include "ui/drawing_area.h"
+#include "ui/file_drop.h"
 #include "files/program_document.h"
 #include "files/program_file.h"
 #include "ui/start_rules.h"
@@ -208,6 +206,11 @@ void MainWindow::BuildControls() {
   editor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   editor_->setTabChangesFocus(true);  // Tab moves on instead of typing a tab
   new InsertionMenu(editor_, [this](const std::string& message) { ShowErrorBox(this, message); });
+
+  // Files dropped on the text boxes follow the window's drop rules, never pasted as text.
+  auto* file_drops = new FileDropRouter(this, [this](const QStringList& paths) { DropFiles(paths); });
+  file_drops->Watch(command_box_);
+  file_drops->Watch(editor_->viewport());
 
   command_label_->setBuddy(command_box_);
   program_label_->setBuddy(editor_);
@@ -505,21 +508,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-  const QList<QUrl> urls = event->mimeData()->urls();
-  const bool local_files =
-      !urls.isEmpty() && std::all_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
-  if (local_files) event->acceptProposedAction();
-}
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) { AnswerFileDrag(*event); }
 
-void MainWindow::dropEvent(QDropEvent* event) {
-  QStringList paths;
-  for (const QUrl& url : event->mimeData()->urls()) {
-    if (url.isLocalFile()) paths << url.toLocalFile();
-  }
-  event->acceptProposedAction();
-  DropFiles(paths);
-}
+void MainWindow::dropEvent(QDropEvent* event) { DropFiles(TakeDroppedFiles(*event)); }
 
 template <typename Handler>
 void MainWindow::Guarded(Handler&& handler) {

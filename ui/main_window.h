@@ -46,6 +46,7 @@ class MainWindow : public QMainWindow {
   const ProgramRunner& Runner() const { return session_.runner; }
   const QString& CurrentFileName() const { return current_file_name_; }
   const std::string& BackgroundFileName() const { return pictures_.background_file_name; }
+  bool EditorModified() const;  // the program's modified flag
 
   // Handlers of the window's events, buttons and menu items (the tables in
   // main_window.cpp tie each control's object name to its handler).
@@ -107,7 +108,6 @@ class MainWindow : public QMainWindow {
   EditorContent Content() const;
   void SetContent(const EditorContent& editor);
   void ShowFileCaption(const QString& path);
-  bool EditorModified() const;
   std::vector<std::string> EditorLinesCp932() const;
 
   RasterSurface surface_{kDefaultSurfaceWidth, kDefaultSurfaceHeight};
