@@ -18,7 +18,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QShowEvent>
-#include <QTextDocument>
 #include <exception>
 #include <optional>
 #include <span>
@@ -36,6 +35,7 @@
 #include "ui/file_drop.h"
 #include "files/program_document.h"
 #include "files/program_file.h"
+#include "ui/program_modified.h"
 #include "ui/start_rules.h"
 
 namespace kurovel {
@@ -206,6 +206,7 @@ void MainWindow::BuildControls() {
   editor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   editor_->setTabChangesFocus(true);  // Tab moves on instead of typing a tab
   new InsertionMenu(editor_, [this](const std::string& message) { ShowErrorBox(this, message); });
+  editor_modified_ = new ProgramModifiedFlag(editor_);
 
   // Files dropped on the text boxes follow the window's drop rules, never pasted as text.
   auto* file_drops = new FileDropRouter(this, [this](const QStringList& paths) { DropFiles(paths); });
@@ -579,13 +580,13 @@ EditorContent MainWindow::Content() const { return {editor_->toPlainText(), Edit
 void MainWindow::SetContent(const EditorContent& editor) {
   // Setting the same text again would only lose the caret and the undo history.
   if (editor.text != editor_->toPlainText()) editor_->setPlainText(editor.text);
-  editor_->document()->setModified(editor.modified);
+  editor_modified_->Set(editor.modified);
   source_ = editor.source;
 }
 
 void MainWindow::ShowFileCaption(const QString& path) { setWindowTitle(CaptionFor(path)); }
 
-bool MainWindow::EditorModified() const { return editor_->document()->isModified(); }
+bool MainWindow::EditorModified() const { return editor_modified_->IsSet(); }
 
 std::vector<std::string> MainWindow::EditorLinesCp932() const {
   const QString text = editor_->toPlainText();

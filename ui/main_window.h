@@ -32,6 +32,7 @@ namespace kurovel {
 
 class DrawingArea;
 class HelpWindow;
+class ProgramModifiedFlag;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -136,6 +137,7 @@ class MainWindow : public QMainWindow {
   DrawingArea* drawing_area_ = nullptr;
   QFrame* panel_ = nullptr;
   QPlainTextEdit* editor_ = nullptr;
+  ProgramModifiedFlag* editor_modified_ = nullptr;  // the editor's child
   QPlainTextEdit* trace_view_ = nullptr;
   QPlainTextEdit* normalized_view_ = nullptr;
   QLineEdit* command_box_ = nullptr;

@@ -224,14 +224,17 @@ TEST_F(MainWindowTest, RunDrawsAndAnErrorReturnsTheButtonsToIdle) {
 }
 
 TEST_F(MainWindowTest, StopOrAGrantedCloseEndsARunningProgramAtTheNextLine) {
-  Start();
-  Editor()->setPlainText(U("repeat 100000000\nfd 1\nrt 1\nnext"));
-  Editor()->document()->setModified(false);
-  QTimer::singleShot(50, [this] {
+  Start({ProgramFile("spin.kv", "repeat 100000000\r\nfd 1\r\nrt 1\r\nnext")});  // loaded: close asks nothing
+  // Stop once the turtle has turned, however long a busy machine takes to get there.
+  QTimer stopper;
+  QObject::connect(&stopper, &QTimer::timeout, [&] {
+    if (Turtle().heading == 0) return;
+    stopper.stop();
     EXPECT_FALSE(Button("Button6")->isEnabled());
     EXPECT_TRUE(Button("Button7")->isEnabled());
     Button("Button7")->click();
   });
+  stopper.start(5);
   Button("Button6")->click();  // returns once the run has stopped
   EXPECT_FALSE(form_->Runner().RunEnabled());
   EXPECT_TRUE(Button("Button6")->isEnabled());
@@ -336,6 +339,62 @@ TEST_F(MainWindowTest, TextDraggedOntoTheTextBoxesIsStillInserted) {
   EXPECT_TRUE(form_->EditorModified());
   EXPECT_TRUE(DragAndDrop(Find<QLineEdit>("Edit1"), text));
   EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), U("fd 5"));
+}
+
+// Undo and redo are changes like any other, even when they lead back to the text
+// last loaded or saved: closing still asks.
+TEST_F(MainWindowTest, UndoOrRedoBackToTheFileTextKeepsTheProgramModified) {
+  const auto press = [this](QKeySequence::StandardKey key) {
+    const QKeyCombination combination = QKeySequence(key)[0];
+    QKeyEvent event(QEvent::KeyPress, combination.key(), combination.keyboardModifiers());
+    QApplication::sendEvent(Editor(), &event);
+  };
+  struct Case {
+    const char* label;
+    bool save_after_typing;
+    std::vector<QKeySequence::StandardKey> keys;
+  };
+  const Case cases[] = {
+      {"undo after load", false, {QKeySequence::Undo}},
+      {"undo and redo after load", false, {QKeySequence::Undo, QKeySequence::Redo, QKeySequence::Undo}},
+      {"redo after save", true, {QKeySequence::Undo, QKeySequence::Redo}},
+  };
+  for (const Case& c : cases) {
+    const QString program = ProgramFile("square.kv", "fd 100\r\nrt 90");
+    Start({program});
+    QString file_text = Editor()->toPlainText();
+    Editor()->moveCursor(QTextCursor::End);
+    Type(U("\nfd 1"));
+    if (c.save_after_typing) {
+      Trigger("K2");  // the loaded file's name: no dialog
+      file_text = Editor()->toPlainText();
+    }
+    for (QKeySequence::StandardKey key : c.keys) press(key);
+    EXPECT_EQ(Editor()->toPlainText(), file_text) << c.label;
+    EXPECT_TRUE(form_->EditorModified()) << c.label;
+    ModalScript script({ModalScript::Press(QMessageBox::Cancel)});
+    EXPECT_FALSE(form_->close()) << c.label;
+    QStringList asked;
+    for (const testing::SeenModal& seen : script.seen) asked << seen.text;
+    EXPECT_EQ(asked, QStringList{U("プログラムが変更されています。保存しますか？")}) << c.label;
+  }
+}
+
+TEST_F(MainWindowTest, AComposingInputMethodChangesTheProgramOnlyWhenItCommits) {
+  Start();
+  const auto compose = [this](const QString& preedit, const QString& commit) {
+    QInputMethodEvent event(preedit, {});
+    event.setCommitString(commit);
+    QApplication::sendEvent(Editor(), &event);
+  };
+  compose(U("まえ"), {});
+  compose({}, {});  // composition cancelled
+  EXPECT_TRUE(Editor()->toPlainText().isEmpty());
+  EXPECT_FALSE(form_->EditorModified());
+  compose(U("まえに"), {});
+  compose({}, U("まえに"));
+  EXPECT_EQ(Editor()->toPlainText(), U("まえに"));
+  EXPECT_TRUE(form_->EditorModified());
 }
 
 TEST_F(MainWindowTest, CommandLineProgramIsSavedBackWithoutADialogAndAFailedWriteOnCloseKeepsTheWindow) {
