@@ -391,7 +391,7 @@ void MainWindow::NewProgram() {
     EditorContent editor;
     EmptyEditor(editor, current_file_name_);
     setWindowTitle(CaptionFor(current_file_name_));
-    editor_->clear();  // emptying the editor clears its modified flag
+    editor_->clear();  // also ends the undo history
     SetContent(editor);
     pictures_.background_file_name.clear();
     session_.turtle.ClearScreen();
