@@ -95,6 +95,11 @@ class MainWindowTest : public ::testing::Test {
     return data;
   }
   void Drop(const QStringList& paths) const { ASSERT_TRUE(DragAndDrop(form_.get(), *Files(paths))); }
+  static QStringList TextsShown(const ModalScript& script) {
+    QStringList texts;
+    for (const testing::SeenModal& seen : script.seen) texts << seen.text;
+    return texts;
+  }
   QString Path(const char* name) const { return dir_.filePath(QString::fromUtf8(name)); }
   QString ProgramFile(const char* name, const std::string& bytes) const {
     test::WriteBytes(Path(name), bytes);
@@ -319,9 +324,7 @@ TEST_F(MainWindowTest, FilesDroppedOnTheTextBoxesFollowTheDropRules) {
       QWidget* target = target_name == std::string("Memo1") ? Editor()->viewport() : Find<QWidget>(target_name);
       ModalScript script(c.answers);
       EXPECT_TRUE(DragAndDrop(target, *Files(c.files))) << label;
-      QStringList asked;
-      for (const testing::SeenModal& seen : script.seen) asked << seen.text;
-      EXPECT_EQ(asked, c.asked) << label;
+      EXPECT_EQ(TextsShown(script), c.asked) << label;
       EXPECT_EQ(Editor()->toPlainText(), c.editor_after) << label;
       EXPECT_TRUE(Find<QLineEdit>("Edit1")->text().isEmpty()) << label;
       EXPECT_EQ(form_->CurrentFileName(), c.opened ? program : QString()) << label;
@@ -374,9 +377,7 @@ TEST_F(MainWindowTest, UndoOrRedoBackToTheFileTextKeepsTheProgramModified) {
     EXPECT_TRUE(form_->EditorModified()) << c.label;
     ModalScript script({ModalScript::Press(QMessageBox::Cancel)});
     EXPECT_FALSE(form_->close()) << c.label;
-    QStringList asked;
-    for (const testing::SeenModal& seen : script.seen) asked << seen.text;
-    EXPECT_EQ(asked, QStringList{U("プログラムが変更されています。保存しますか？")}) << c.label;
+    EXPECT_EQ(TextsShown(script), QStringList{U("プログラムが変更されています。保存しますか？")}) << c.label;
   }
 }
 
