@@ -26,15 +26,18 @@ trap 'end_xvfb_session "$work"' EXIT
 start_xvfb "$work"
 
 typed_line='まえに　１００'
-# xdotool types a character that has no key by binding it to a spare key for a
+# The line's characters as keysym names (U+307E is U307E), in order.
+mapfile -t line_keysyms < <(printf '%s' "$typed_line" | iconv -f UTF-8 -t UTF-32BE | od -An -v -tx4 --endian=big |
+  tr -s ' ' '\n' | grep . | while read -r code; do printf 'U%04X\n' "0x$code"; done)
+# xdotool presses a keysym that has no key by binding it to a spare key for a
 # moment; a program slowed down by a busy machine reads the keyboard map after
-# that moment and loses the character. Each character of the typed line gets a
-# spare key of its own before the program starts.
+# that moment and loses the character or takes another one ("まにに　１０").
+# Each character of the line gets a spare key of its own before the program
+# starts, so pressing it never changes the map.
 bind_line_keys() {
   local map=$work/keymap.xkb keysyms spare i
   xkbcomp "$DISPLAY" "$map" 2>/dev/null
-  mapfile -t keysyms < <(printf '%s' "$typed_line" | iconv -f UTF-8 -t UTF-32BE | od -An -v -tx4 --endian=big |
-    tr -s ' ' '\n' | grep . | sort -u | while read -r code; do printf 'U%04X\n' "0x$code"; done)
+  mapfile -t keysyms < <(printf '%s\n' "${line_keysyms[@]}" | sort -u)
   # Key names the map defines but binds to nothing.
   mapfile -t spare < <(awk '
     /^xkb_keycodes/, /^};/ { if (match($0, /<[A-Z0-9]+> *= *[0-9]+;/)) { k = substr($0, RSTART, RLENGTH); sub(/ *=.*/, "", k); defined[k] = 1 } }
@@ -91,7 +94,7 @@ wait_for() {  # description, awk condition
 # have its line wiped.
 wait_for "no arrow after start" '$1 > 0 && $2 == 0'
 # The command box has the focus at start.
-xdotool type --delay 40 "$typed_line"
+xdotool key --delay 40 "${line_keysyms[@]}"  # typed_line, key by key
 xdotool key Return
 # fd 100 upwards: 100 pixels (the end pixel is not drawn).
 wait_for "the typed line did not draw" '$2 == 100 && $3 == 100'
