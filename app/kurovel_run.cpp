@@ -132,7 +132,8 @@ int Run(const RunOptions& options) {
   session.StartAndRepaint();
   if (options.background_path) {
     // The clear-screen button with this file as the remembered background.
-    PictureState pictures{*options.background_path};
+    PictureState pictures;
+    pictures.background_file_name = *options.background_path;
     try {
       ClearWithBackground(session.turtle, pictures);
     } catch (const KurovelError& error) {

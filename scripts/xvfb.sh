@@ -11,7 +11,7 @@ start_xvfb() {
   local work=$1
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
   xvfb_pid=$!
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done  # up to 30 s on a busy machine
   [ -s "$work/display" ] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
   export DISPLAY=":$(head -n1 "$work/display")"
   export XDG_RUNTIME_DIR=$work/xdg QT_QPA_PLATFORM=xcb

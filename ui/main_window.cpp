@@ -12,16 +12,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QMoveEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QShowEvent>
-#include <QTextDocument>
-#include <QUrl>
-#include <algorithm>
 #include <exception>
 #include <optional>
 #include <span>
@@ -36,8 +32,10 @@
 #include "ui/help_window.h"
 #include "ui/insertion_menu.h"
 #include "ui/drawing_area.h"
+#include "ui/file_drop.h"
 #include "files/program_document.h"
 #include "files/program_file.h"
+#include "ui/program_modified.h"
 #include "ui/start_rules.h"
 
 namespace kurovel {
@@ -217,6 +215,12 @@ void MainWindow::BuildControls() {
   editor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   editor_->setTabChangesFocus(true);  // Tab moves on instead of typing a tab
   new InsertionMenu(editor_, [this](const std::string& message) { ShowErrorBox(this, message); });
+  editor_modified_ = new ProgramModifiedFlag(editor_);
+
+  // Files dropped on the text boxes follow the window's drop rules, never pasted as text.
+  auto* file_drops = new FileDropRouter(this, [this](const QStringList& paths) { DropFiles(paths); });
+  file_drops->Watch(command_box_);
+  file_drops->Watch(editor_->viewport());
 
   command_label_->setBuddy(command_box_);
   program_label_->setBuddy(editor_);
@@ -397,7 +401,7 @@ void MainWindow::NewProgram() {
     EditorContent editor;
     EmptyEditor(editor, current_file_name_);
     setWindowTitle(CaptionFor(current_file_name_));
-    editor_->clear();  // emptying the editor clears its modified flag
+    editor_->clear();  // also ends the undo history
     SetContent(editor);
     pictures_.background_file_name.clear();
     session_.turtle.ClearScreen();
@@ -542,21 +546,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-  const QList<QUrl> urls = event->mimeData()->urls();
-  const bool local_files =
-      !urls.isEmpty() && std::all_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
-  if (local_files) event->acceptProposedAction();
-}
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) { AnswerFileDrag(*event); }
 
-void MainWindow::dropEvent(QDropEvent* event) {
-  QStringList paths;
-  for (const QUrl& url : event->mimeData()->urls()) {
-    if (url.isLocalFile()) paths << url.toLocalFile();
-  }
-  event->acceptProposedAction();
-  DropFiles(paths);
-}
+void MainWindow::dropEvent(QDropEvent* event) { DropFiles(TakeDroppedFiles(*event)); }
 
 template <typename Handler>
 void MainWindow::Guarded(Handler&& handler) {
@@ -626,13 +618,13 @@ EditorContent MainWindow::Content() const { return {editor_->toPlainText(), Edit
 void MainWindow::SetContent(const EditorContent& editor) {
   // Setting the same text again would only lose the caret and the undo history.
   if (editor.text != editor_->toPlainText()) editor_->setPlainText(editor.text);
-  editor_->document()->setModified(editor.modified);
+  editor_modified_->Set(editor.modified);
   source_ = editor.source;
 }
 
 void MainWindow::ShowFileCaption(const QString& path) { setWindowTitle(CaptionFor(path)); }
 
-bool MainWindow::EditorModified() const { return editor_->document()->isModified(); }
+bool MainWindow::EditorModified() const { return editor_modified_->IsSet(); }
 
 LineBuffer MainWindow::EditorLinesCp932() const {
   const QString text = editor_->toPlainText();

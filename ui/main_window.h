@@ -39,6 +39,7 @@ namespace kurovel {
 
 class DrawingArea;
 class HelpWindow;
+class ProgramModifiedFlag;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -53,6 +54,7 @@ class MainWindow : public QMainWindow {
   const ProgramRunner& Runner() const { return session_.runner; }
   const QString& CurrentFileName() const { return current_file_name_; }
   const std::string& BackgroundFileName() const { return pictures_.background_file_name; }
+  bool EditorModified() const;  // the program's modified flag
 
   // Handlers of the window's events, buttons and menu items (the tables in
   // main_window.cpp tie each control's object name to its handler).
@@ -145,7 +147,6 @@ class MainWindow : public QMainWindow {
   EditorContent Content() const;
   void SetContent(const EditorContent& editor);
   void ShowFileCaption(const QString& path);
-  bool EditorModified() const;
   LineBuffer EditorLinesCp932() const;
 
   RasterSurface surface_{kDefaultSurfaceWidth, kDefaultSurfaceHeight};
@@ -182,6 +183,7 @@ class MainWindow : public QMainWindow {
   DrawingArea* drawing_area_ = nullptr;
   QFrame* panel_ = nullptr;
   QPlainTextEdit* editor_ = nullptr;
+  ProgramModifiedFlag* editor_modified_ = nullptr;  // the editor's child
   QPlainTextEdit* trace_view_ = nullptr;
   QPlainTextEdit* normalized_view_ = nullptr;
   QLineEdit* command_box_ = nullptr;

@@ -116,7 +116,9 @@ TEST_F(PacingTest, StopAndTheCommandBoxReachLongRuns) {
     EXPECT_FALSE(form_->Runner().Running());
     EXPECT_TRUE(Run()->isEnabled());
     // The typed line ran in the middle of the run.
-    if (!c.turns) EXPECT_EQ(heading_after_line, 7);
+    if (!c.turns) {
+      EXPECT_EQ(heading_after_line, 7);
+    }
     EXPECT_NE(heading_after_line, 0);
   }
   EXPECT_GT(Variable(1), 10);  // the inc loop ran until Stop

@@ -6,12 +6,14 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QInputMethodEvent>
+#include <QKeySequence>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
 #include <QUrl>
@@ -70,16 +72,33 @@ class MainWindowTest : public ::testing::Test {
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(Find<QLineEdit>("Edit1"), &press);
   }
-  void Drop(const QStringList& paths) const {
-    QMimeData data;
+  // Enters target, moves over it and drops there; says whether the drag was taken.
+  // A move starts with the answer to the enter, as in Qt's own dispatch.
+  static bool DragAndDrop(QWidget* target, const QMimeData& data) {
+    const QPoint at(10, 10);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) return false;
+    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    move.setAccepted(true);
+    QApplication::sendEvent(target, &move);
+    if (!move.isAccepted()) return false;
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
+  }
+  static std::unique_ptr<QMimeData> Files(const QStringList& paths) {
+    auto data = std::make_unique<QMimeData>();
     QList<QUrl> urls;
     for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
-    data.setUrls(urls);
-    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form_.get(), &enter);
-    ASSERT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form_.get(), &drop);
+    data->setUrls(urls);
+    return data;
+  }
+  void Drop(const QStringList& paths) const { ASSERT_TRUE(DragAndDrop(form_.get(), *Files(paths))); }
+  static QStringList TextsShown(const ModalScript& script) {
+    QStringList texts;
+    for (const testing::SeenModal& seen : script.seen) texts << seen.text;
+    return texts;
   }
   QString Path(const char* name) const { return dir_.filePath(QString::fromUtf8(name)); }
   QString ProgramFile(const char* name, const std::string& bytes) const {
@@ -210,14 +229,17 @@ TEST_F(MainWindowTest, RunDrawsAndAnErrorReturnsTheButtonsToIdle) {
 }
 
 TEST_F(MainWindowTest, StopOrAGrantedCloseEndsARunningProgramAtTheNextLine) {
-  Start();
-  Editor()->setPlainText(U("repeat 100000000\nfd 1\nrt 1\nnext"));
-  Editor()->document()->setModified(false);
-  QTimer::singleShot(50, [this] {
+  Start({ProgramFile("spin.kv", "repeat 100000000\r\nfd 1\r\nrt 1\r\nnext")});  // loaded: close asks nothing
+  // Stop once the turtle has turned, however long a busy machine takes to get there.
+  QTimer stopper;
+  QObject::connect(&stopper, &QTimer::timeout, [&] {
+    if (Turtle().heading == 0) return;
+    stopper.stop();
     EXPECT_FALSE(Button("Button6")->isEnabled());
     EXPECT_TRUE(Button("Button7")->isEnabled());
     Button("Button7")->click();
   });
+  stopper.start(5);
   Button("Button6")->click();  // returns once the run has stopped
   EXPECT_FALSE(form_->Runner().RunEnabled());
   EXPECT_TRUE(Button("Button6")->isEnabled());
@@ -258,14 +280,122 @@ TEST_F(MainWindowTest, DropLoadsOneProgramFileAndAsksBeforeDiscardingChanges) {
     ASSERT_EQ(script.seen.size(), 1u);
     EXPECT_EQ(script.seen[0].text, U("プログラムが変更されています。よろしいですか？"));
     EXPECT_EQ(Editor()->toPlainText(), U("pu\nfd 10\nrt 90"));
-    EXPECT_TRUE(Editor()->document()->isModified());
+    EXPECT_TRUE(form_->EditorModified());
     EXPECT_EQ(form_->CurrentFileName(), program);
   }
   ModalScript script({ModalScript::Press(QMessageBox::Ok)});
   Drop({other});
   EXPECT_EQ(Editor()->toPlainText(), U("lt 45"));
-  EXPECT_FALSE(Editor()->document()->isModified());
+  EXPECT_FALSE(form_->EditorModified());
   EXPECT_EQ(form_->CurrentFileName(), other);
+}
+
+// The editor and the command box would paste a file's URL in as text; a file
+// dragged onto them follows the same rules as anywhere else in the window.
+TEST_F(MainWindowTest, FilesDroppedOnTheTextBoxesFollowTheDropRules) {
+  const QString program = ProgramFile("a.kv", "fd 10\r\nrt 90");
+  const QString notes = ProgramFile("notes.txt", "bk 5");
+  const QString kNotice = U("ドロップするファイルは1つにしてください。");
+  const QString kQuestion = U("プログラムが変更されています。よろしいですか？");
+  struct Case {
+    const char* label;
+    QString typed;  // into the editor before the drop
+    QStringList files;
+    std::vector<ModalScript::Step> answers;
+    QStringList asked;  // the texts of the boxes shown
+    QString editor_after;
+    bool opened;
+  };
+  const Case cases[] = {
+      {"one program opens", {}, {program}, {}, {}, U("fd 10\nrt 90"), true},
+      {"two files give the notice", {}, {program, notes}, {ModalScript::Press(QMessageBox::Ok)}, {kNotice}, {}, false},
+      {"another file is ignored", {}, {notes}, {}, {}, {}, false},
+      {"a changed program is kept on Cancel", U("pu"), {program}, {ModalScript::Press(QMessageBox::Cancel)},
+       {kQuestion}, U("pu"), false},
+      {"a changed program is replaced on OK", U("pu"), {program}, {ModalScript::Press(QMessageBox::Ok)}, {kQuestion},
+       U("fd 10\nrt 90"), true},
+  };
+  const char* const targets[] = {"Memo1", "Edit1"};
+  for (const char* target_name : targets) {
+    for (const Case& c : cases) {
+      const std::string label = std::string(target_name) + ": " + c.label;
+      Start();
+      Type(c.typed);
+      QWidget* target = target_name == std::string("Memo1") ? Editor()->viewport() : Find<QWidget>(target_name);
+      ModalScript script(c.answers);
+      EXPECT_TRUE(DragAndDrop(target, *Files(c.files))) << label;
+      EXPECT_EQ(TextsShown(script), c.asked) << label;
+      EXPECT_EQ(Editor()->toPlainText(), c.editor_after) << label;
+      EXPECT_TRUE(Find<QLineEdit>("Edit1")->text().isEmpty()) << label;
+      EXPECT_EQ(form_->CurrentFileName(), c.opened ? program : QString()) << label;
+      EXPECT_EQ(form_->EditorModified(), !c.opened && !c.typed.isEmpty()) << label;
+    }
+  }
+}
+
+TEST_F(MainWindowTest, TextDraggedOntoTheTextBoxesIsStillInserted) {
+  Start();
+  QMimeData text;
+  text.setText(U("fd 5"));
+  EXPECT_TRUE(DragAndDrop(Editor()->viewport(), text));
+  EXPECT_EQ(Editor()->toPlainText(), U("fd 5"));
+  EXPECT_TRUE(form_->EditorModified());
+  EXPECT_TRUE(DragAndDrop(Find<QLineEdit>("Edit1"), text));
+  EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), U("fd 5"));
+}
+
+// Undo and redo are changes like any other, even when they lead back to the text
+// last loaded or saved: closing still asks.
+TEST_F(MainWindowTest, UndoOrRedoBackToTheFileTextKeepsTheProgramModified) {
+  const auto press = [this](QKeySequence::StandardKey key) {
+    const QKeyCombination combination = QKeySequence(key)[0];
+    QKeyEvent event(QEvent::KeyPress, combination.key(), combination.keyboardModifiers());
+    QApplication::sendEvent(Editor(), &event);
+  };
+  struct Case {
+    const char* label;
+    bool save_after_typing;
+    std::vector<QKeySequence::StandardKey> keys;
+  };
+  const Case cases[] = {
+      {"undo after load", false, {QKeySequence::Undo}},
+      {"undo and redo after load", false, {QKeySequence::Undo, QKeySequence::Redo, QKeySequence::Undo}},
+      {"redo after save", true, {QKeySequence::Undo, QKeySequence::Redo}},
+  };
+  for (const Case& c : cases) {
+    const QString program = ProgramFile("square.kv", "fd 100\r\nrt 90");
+    Start({program});
+    QString file_text = Editor()->toPlainText();
+    Editor()->moveCursor(QTextCursor::End);
+    Type(U("\nfd 1"));
+    if (c.save_after_typing) {
+      Trigger("K2");  // the loaded file's name: no dialog
+      file_text = Editor()->toPlainText();
+    }
+    for (QKeySequence::StandardKey key : c.keys) press(key);
+    EXPECT_EQ(Editor()->toPlainText(), file_text) << c.label;
+    EXPECT_TRUE(form_->EditorModified()) << c.label;
+    ModalScript script({ModalScript::Press(QMessageBox::Cancel)});
+    EXPECT_FALSE(form_->close()) << c.label;
+    EXPECT_EQ(TextsShown(script), QStringList{U("プログラムが変更されています。保存しますか？")}) << c.label;
+  }
+}
+
+TEST_F(MainWindowTest, AComposingInputMethodChangesTheProgramOnlyWhenItCommits) {
+  Start();
+  const auto compose = [this](const QString& preedit, const QString& commit) {
+    QInputMethodEvent event(preedit, {});
+    event.setCommitString(commit);
+    QApplication::sendEvent(Editor(), &event);
+  };
+  compose(U("まえ"), {});
+  compose({}, {});  // composition cancelled
+  EXPECT_TRUE(Editor()->toPlainText().isEmpty());
+  EXPECT_FALSE(form_->EditorModified());
+  compose(U("まえに"), {});
+  compose({}, U("まえに"));
+  EXPECT_EQ(Editor()->toPlainText(), U("まえに"));
+  EXPECT_TRUE(form_->EditorModified());
 }
 
 TEST_F(MainWindowTest, CommandLineProgramIsSavedBackWithoutADialogAndAFailedWriteOnCloseKeepsTheWindow) {
@@ -277,7 +407,7 @@ TEST_F(MainWindowTest, CommandLineProgramIsSavedBackWithoutADialogAndAFailedWrit
   Trigger("K2");  // no dialog: a modal would block here
   const std::string saved = "cls\r\nrepeat 4\r\nfd 100\r\nrt 90\r\nnext\r\n";
   EXPECT_EQ(test::ReadBytes(program), saved);
-  EXPECT_FALSE(Editor()->document()->isModified());
+  EXPECT_FALSE(form_->EditorModified());
 
   QFile::setPermissions(program, QFileDevice::ReadOwner);
   Type(U("rt 1\n"));
@@ -319,7 +449,7 @@ TEST_F(MainWindowTest, OpenAsksFirstAndStartsWithTheCurrentName) {
     EXPECT_EQ(script.seen.size(), 1u);
     EXPECT_EQ(script.seen[0].caption, U("警告!"));
     EXPECT_EQ(script.seen[0].buttons, Sorted({U("OK"), U("キャンセル")}));
-    EXPECT_TRUE(Editor()->document()->isModified());
+    EXPECT_TRUE(form_->EditorModified());
   }
   ModalScript script({ModalScript::Press(QMessageBox::Ok), ModalScript::Choose(second)});
   Trigger("K1");
@@ -336,7 +466,7 @@ TEST_F(MainWindowTest, SaveUnderANameAppendsTheExtensionAndIsRememberedAfterNew)
     ModalScript script({ModalScript::Cancel()});
     Trigger("K2");  // no current name: the save dialog, cancelled
     EXPECT_TRUE(script.seen.at(0).save);
-    EXPECT_TRUE(Editor()->document()->isModified());
+    EXPECT_TRUE(form_->EditorModified());
   }
   {
     ModalScript script({ModalScript::Choose(Path("drawing"))});
@@ -345,7 +475,7 @@ TEST_F(MainWindowTest, SaveUnderANameAppendsTheExtensionAndIsRememberedAfterNew)
   }
   EXPECT_EQ(test::ReadBytes(Path("drawing.kv")), "fd 100\r\nrt 90");
   EXPECT_EQ(form_->CurrentFileName(), Path("drawing.kv"));
-  EXPECT_FALSE(Editor()->document()->isModified());
+  EXPECT_FALSE(form_->EditorModified());
 
   Trigger("K7");
   EXPECT_TRUE(Editor()->toPlainText().isEmpty());
