@@ -52,6 +52,8 @@ QMessageBox::StandardButton RunBox(QWidget* parent, QMessageBox::Icon icon, cons
 void AddPicturePreview(QFileDialog& dialog, const QString& initial_file) {
   auto* preview = new PicturePreview(&dialog);  // owned by the dialog
   if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) grid->addWidget(preview, 1, 3);
+  // Wider by the pane, so that the file list keeps the room it has without one.
+  dialog.resize(dialog.width() + preview->sizeHint().width() + dialog.layout()->spacing(), dialog.height());
   QObject::connect(&dialog, &QFileDialog::currentChanged, preview, &PicturePreview::ShowFile);
   preview->ShowFile(initial_file);
 }
