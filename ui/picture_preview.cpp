@@ -18,7 +18,10 @@ int NearestSource(int i, int target, int source) {
   return static_cast<int>((2 * std::int64_t{i} + 1) * source / (2 * std::int64_t{target}));
 }
 
-QRgb ToRgb(ColorValue c) { return qRgb(static_cast<int>(c & 0xff), static_cast<int>((c >> 8) & 0xff), static_cast<int>((c >> 16) & 0xff)); }
+// ColorValue keeps red in its low byte.
+QRgb ToRgb(ColorValue c) {
+  return qRgb(static_cast<int>(c & 0xff), static_cast<int>((c >> 8) & 0xff), static_cast<int>((c >> 16) & 0xff));
+}
 
 QString SizeCaption(int width, int height) {
   return QString::fromUtf8("%1 × %2 ピクセル").arg(width).arg(height);
