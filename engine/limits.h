@@ -23,6 +23,12 @@ inline constexpr std::int32_t kMaxPictureSide = 16384;
 // anything is allocated, so a small file cannot ask for gigabytes.
 inline constexpr std::int64_t kMaxBitmapPixels = 100'000'000;
 
+// The picture dialogs' preview decodes a file only up to this many pixels and this
+// many bytes (4 Mpx at 32 bits); a larger picture shows its size alone, so that
+// selecting a file never holds up the dialog for long.
+inline constexpr std::int64_t kMaxPreviewPixels = 4'000'000;
+inline constexpr std::int64_t kMaxPreviewFileBytes = std::int64_t{16} * 1024 * 1024;
+
 // The trace keeps this many lines; it counts the lines after them without keeping them.
 inline constexpr std::size_t kMaxTraceLines = 1'000'000;
 

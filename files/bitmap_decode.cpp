@@ -321,9 +321,15 @@ Picture DecodeRunLength(std::string_view b, const Layout& layout) {
 }  // namespace
 
 std::optional<std::int64_t> BitmapFileLength(std::string_view head) {
+  const std::optional<BitmapHeader> header = ReadBitmapHeader(head);
+  if (!header) return std::nullopt;
+  return header->file_length;
+}
+
+std::optional<BitmapHeader> ReadBitmapHeader(std::string_view head) {
   const std::optional<Layout> layout = ParseLayout(head);
   if (!layout) return std::nullopt;
-  return layout->data_at + layout->data_size;
+  return BitmapHeader{layout->width, layout->rows, layout->data_at + layout->data_size};
 }
 
 std::optional<Picture> DecodeBitmapBytes(std::string_view bytes) {

@@ -25,6 +25,15 @@ inline constexpr std::size_t kBitmapHeadBytes = 14 + 124;
 // when these bytes are no valid bitmap's. Bounded by kMaxBitmapPixels.
 std::optional<std::int64_t> BitmapFileLength(std::string_view head);
 
+// What the headers promise, after the same checks as BitmapFileLength: the
+// picture's size and the file length its headers need.
+struct BitmapHeader {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::int64_t file_length = 0;
+};
+std::optional<BitmapHeader> ReadBitmapHeader(std::string_view head);
+
 // The picture of a whole file; nullopt when it is no valid bitmap. Bytes after the
 // length the headers state are ignored.
 std::optional<Picture> DecodeBitmapBytes(std::string_view bytes);

@@ -32,7 +32,7 @@ struct PictureState {
     std::int64_t modified_ns = 0;
     Picture picture;
   };
-  std::optional<DecodedBackground> decoded_background;
+  std::optional<DecodedBackground> decoded_background{};
 };
 
 // Filters of the two picture dialogs, in the toolkit's "text|patterns|..." form.

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "language/errors.h"
+#include "ui/picture_preview.h"
 
 namespace kurovel {
 
@@ -43,6 +45,17 @@ QMessageBox::StandardButton RunBox(QWidget* parent, QMessageBox::Icon icon, cons
   box.exec();
   // The close box and Esc end in the escape button.
   return box.standardButton(box.clickedButton());
+}
+
+// Puts the preview pane beside the folder and file lists, which the toolkit's own
+// dialog lays out in row 1 of its grid, and shows whatever becomes current.
+void AddPicturePreview(QFileDialog& dialog, const QString& initial_file) {
+  auto* preview = new PicturePreview(&dialog);  // owned by the dialog
+  if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) grid->addWidget(preview, 1, 3);
+  // Wider by the pane, so that the file list keeps the room it has without one.
+  dialog.resize(dialog.width() + preview->sizeHint().width() + dialog.layout()->spacing(), dialog.height());
+  QObject::connect(&dialog, &QFileDialog::currentChanged, preview, &PicturePreview::ShowFile);
+  preview->ShowFile(initial_file);
 }
 
 }  // namespace
@@ -119,6 +132,7 @@ QString RunFileDialog(QWidget* parent, const FileDialogSpec& request) {
   if (!request.initial_file.isEmpty()) dialog.selectFile(request.initial_file);
   dialog.setLabelText(QFileDialog::Accept, QString::fromUtf8(request.save ? "保存" : "開く"));
   dialog.setLabelText(QFileDialog::Reject, QString::fromUtf8("キャンセル"));
+  if (request.picture_preview) AddPicturePreview(dialog, request.initial_file);
   if (dialog.exec() != QDialog::Accepted) return {};
   return dialog.selectedFiles().value(0);
 }

@@ -43,6 +43,7 @@ struct FileDialogSpec {
   QStringList name_filters;   // the first one is selected when the dialog opens
   QString default_suffix;     // appended to a name typed without an extension
   QString initial_file;       // shown in the file-name box (empty: none)
+  bool picture_preview = false;  // a pane beside the lists previews the selected bitmap
 };
 
 // The toolkit's own (non-native) dialog; the chosen path, or empty when cancelled.

@@ -415,7 +415,7 @@ void MainWindow::ClearScreen() {
 void MainWindow::LoadBackground() {
   Guarded([this] {
     const QString path = RunFileDialog(
-        this, {false, QtNameFilters(kOpenPictureFilter), QString(), Utf8(pictures_.background_file_name)});
+        this, {false, QtNameFilters(kOpenPictureFilter), QString(), Utf8(pictures_.background_file_name), true});
     if (path.isEmpty()) return;
     kurovel::UseBackground(session_.turtle, pictures_, path.toStdString());
   });
@@ -425,7 +425,7 @@ void MainWindow::SavePicture() {
   Guarded([this] {
     const Picture snapshot = TakeDrawingSnapshot(surface_);  // before the dialog covers anything
     const QString path = RunFileDialog(this, {true, QtNameFilters(SavePictureFilter(pictures_)),
-                                              Utf8(kSavePictureDefaultExtension), last_picture_name_});
+                                              Utf8(kSavePictureDefaultExtension), last_picture_name_, true});
     if (path.isEmpty()) return;
     last_picture_name_ = path;
     kurovel::SaveDrawing(snapshot, pictures_, path.toStdString());

@@ -312,8 +312,12 @@ TEST_F(KurovelRunTest, LimitsEndTheRunAsStopDoes) {
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60)) << c.name;
     EXPECT_EQ(state["outcome"], c.outcome) << c.name;
     EXPECT_EQ(state["x"], c.x) << c.name;
-    if (c.y >= 0) EXPECT_EQ(state["y"], c.y) << c.name;
-    if (c.var1 >= 0) EXPECT_EQ(state["variables"][0], c.var1) << c.name;
+    if (c.y >= 0) {
+      EXPECT_EQ(state["y"], c.y) << c.name;
+    }
+    if (c.var1 >= 0) {
+      EXPECT_EQ(state["variables"][0], c.var1) << c.name;
+    }
     EXPECT_TRUE(fs::exists(Path("limit.bmp"))) << c.name;
     fs::remove(Path("limit.bmp"));
   }
