@@ -16,10 +16,11 @@ void ApplyLoadedText(EditorContent& editor, const QString& loaded_text) {
   editor.modified = false;
 }
 
-TextEncoding LoadIntoEditor(const QString& path, EditorContent& editor, QString& current_file_name) {
+TextEncoding LoadIntoEditor(const QString& path, EditorContent& editor, QString& current_file_name,
+                            const ProgressHook& progress) {
   SourceLines source;
   TextEncoding encoding = TextEncoding::kShiftJis;
-  ApplyLoadedText(editor, LoadProgramFile(path, &source, &encoding));
+  ApplyLoadedText(editor, LoadProgramFile(path, &source, &encoding, progress));
   editor.source = std::move(source);
   current_file_name = path;
   return encoding;
@@ -32,8 +33,9 @@ QString ReadEncodingNotice(TextEncoding encoding) {
       .arg(utf8 ? QStringLiteral("UTF-8") : QStringLiteral("UTF-16"));
 }
 
-void SaveFromEditor(const QString& path, EditorContent& editor, QString& current_file_name) {
-  SaveProgramFile(path, editor.text, &editor.source);
+void SaveFromEditor(const QString& path, EditorContent& editor, QString& current_file_name,
+                    const ProgressHook& progress) {
+  SaveProgramFile(path, editor.text, &editor.source, progress);
   editor.modified = false;
   current_file_name = path;
 }

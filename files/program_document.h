@@ -29,7 +29,9 @@ void ApplyLoadedText(EditorContent& editor, const QString& loaded_text);
 // Open, drop, command line: reads path into the editor, then path becomes the
 // current file name; returns how the file was read. A failure (KurovelError)
 // changes neither.
-TextEncoding LoadIntoEditor(const QString& path, EditorContent& editor, QString& current_file_name);
+// progress hears how far the reading has got and may cancel it.
+TextEncoding LoadIntoEditor(const QString& path, EditorContent& editor, QString& current_file_name,
+                            const ProgressHook& progress = {});
 
 // What the window says once after reading a UTF-8 or UTF-16 file (saving writes
 // Shift-JIS); empty for a Shift-JIS file.
@@ -38,7 +40,9 @@ QString ReadEncodingNotice(TextEncoding encoding);
 // Save, with the current name or one chosen in the dialog: writes the editor's
 // text, then clears the flag and path becomes the current file name. A failure
 // (KurovelError) changes neither.
-void SaveFromEditor(const QString& path, EditorContent& editor, QString& current_file_name);
+// progress hears how far the conversion has got and may cancel it.
+void SaveFromEditor(const QString& path, EditorContent& editor, QString& current_file_name,
+                    const ProgressHook& progress = {});
 
 // New program: empty editor, flag clear, no current file.
 void EmptyEditor(EditorContent& editor, QString& current_file_name);

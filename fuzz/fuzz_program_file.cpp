@@ -73,8 +73,8 @@ void CheckSameLinesAsRunner(const QString& text, std::string_view bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
-  const kurovel::SourceLines source(bytes);
-  const QString text = source.Text();
+  kurovel::SourceLines source;
+  const QString text = kurovel::ProgramTextFromBytes(bytes, &source);
   if (kurovel::ProgramTextFromBytes(bytes) != text) __builtin_trap();
 
   const std::string saved = kurovel::ProgramBytesFromText(text, source);

@@ -15,6 +15,11 @@ std::string ErrorBoxText(std::string_view message) {
   return text;
 }
 
+std::string ErrorMessageOf(const std::exception& error) {
+  if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) return std::string(kOutOfMemory);
+  return error.what();
+}
+
 std::string NotAnIntegerMessage(std::string_view cp932_text) {
   std::string message = "'";
   message += Cp932ToUtf8(cp932_text);

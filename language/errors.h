@@ -2,6 +2,8 @@
 // Errors that an operation does not handle: they end the operation and reach the
 // error box of whoever owns the event handler.
 
+#include <exception>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -20,6 +22,11 @@ std::string ErrorBoxText(std::string_view message);
 // Fixed messages.
 inline constexpr std::string_view kDivisionByZero = "0 による浮動小数点数除算";
 inline constexpr std::string_view kInvalidOperation = "不正な浮動小数点数演算命令";
+// A program file, picture or run that needs more memory than there is.
+inline constexpr std::string_view kOutOfMemory = "メモリが不足しています";
+// The error box's message for an exception: kOutOfMemory for a failed allocation,
+// else its what().
+std::string ErrorMessageOf(const std::exception& error);
 // "'%s' は整数ではありません" with the text converted from CP932.
 std::string NotAnIntegerMessage(std::string_view cp932_text);
 // "ファイル %s は開けません": a program or picture file that cannot be read (path in UTF-8).

@@ -5,9 +5,8 @@
 
 namespace kurovel {
 
-std::vector<std::string_view> SplitFileLines(std::string_view bytes) {
+void ForEachFileLine(std::string_view bytes, const std::function<void(std::string_view)>& visit) {
   bytes = bytes.substr(0, bytes.find('\0'));
-  std::vector<std::string_view> lines;
   std::size_t line_start = 0;
   std::size_t pos = 0;
   while (pos < bytes.size()) {
@@ -16,11 +15,16 @@ std::vector<std::string_view> SplitFileLines(std::string_view bytes) {
       pos += CharLength(bytes, pos);  // a trail byte is never a line break
       continue;
     }
-    lines.push_back(bytes.substr(line_start, pos - line_start));
+    visit(bytes.substr(line_start, pos - line_start));
     pos += (c == '\r' && pos + 1 < bytes.size() && bytes[pos + 1] == '\n') ? 2 : 1;
     line_start = pos;
   }
-  lines.push_back(bytes.substr(line_start));
+  visit(bytes.substr(line_start));
+}
+
+std::vector<std::string_view> SplitFileLines(std::string_view bytes) {
+  std::vector<std::string_view> lines;
+  ForEachFileLine(bytes, [&lines](std::string_view line) { lines.push_back(line); });
   return lines;
 }
 

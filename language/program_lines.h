@@ -2,6 +2,7 @@
 // Cuts a program file's bytes into lines: the one rule that the editor's loader
 // and kurovel-run share, so both see the same lines.
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,8 @@ namespace kurovel {
 // end a line, but never the second byte of a double-byte character. The text
 // after the last line break is a line too, even when empty: "a\n" gives "a" and "".
 std::vector<std::string_view> SplitFileLines(std::string_view bytes);
+// The same lines, handed to visit one by one without a list of them all.
+void ForEachFileLine(std::string_view bytes, const std::function<void(std::string_view)>& visit);
 
 // The lines that run: those of SplitFileLines without the empty line after a
 // final line break (so the empty text has none), each cut to its first

@@ -32,7 +32,9 @@
 #include "ui/help_window.h"
 #include "ui/insertion_menu.h"
 #include "ui/drawing_area.h"
+#include "ui/editor_fill.h"
 #include "ui/file_drop.h"
+#include "ui/file_progress.h"
 #include "files/program_document.h"
 #include "files/program_file.h"
 #include "ui/program_modified.h"
@@ -311,9 +313,10 @@ void MainWindow::SetTabOrder() {
 
 void MainWindow::StartUp(const QStringList& arguments) {
   if (const std::optional<QString> program = CommandLineProgram(arguments)) {
-    // A file that cannot be read is reported; the rest of the start-up still
-    // runs, so the session starts as after any other start.
-    Guarded([&] { OpenIntoEditor(*program); });
+    // Read once the window is up, so a big file shows its progress there. A file
+    // that cannot be read is reported; the session starts as after any other start.
+    QMetaObject::invokeMethod(
+        this, [this, path = *program] { Guarded([&] { OpenIntoEditor(path); }); }, Qt::QueuedConnection);
   }
   session_.Start();
 }
@@ -467,8 +470,10 @@ bool MainWindow::MayClose() {
       // save dialog or a failed write keeps it open with the program.
       try {
         return SaveToCurrentOrAsk();
+      } catch (const OperationCancelled&) {
+        return false;
       } catch (const std::exception& error) {
-        ShowErrorBox(this, error.what());
+        ShowErrorBox(this, ErrorMessageOf(error));
         return false;
       }
     case Answer::kNo:
@@ -555,9 +560,11 @@ void MainWindow::Guarded(Handler&& handler) {
   ++handler_depth_;
   try {
     handler();
+  } catch (const OperationCancelled&) {
+    // キャンセル in a progress dialog: the operation left everything as it was.
   } catch (const std::exception& error) {
     FlushDrawing();  // the error box shows over what was drawn up to the error
-    ShowErrorBox(this, error.what());
+    ShowErrorBox(this, ErrorMessageOf(error));
   }
   --handler_depth_;
   FlushDrawing();
@@ -601,23 +608,29 @@ bool MainWindow::SaveThroughDialog() {
 }
 
 void MainWindow::OpenIntoEditor(const QString& path) {
+  // The name becomes current only once the text is in the editor: a cancel or a
+  // failure on the way changes nothing.
+  FileProgress progress(this, kLoadingProgramText);
   EditorContent editor = Content();
-  const TextEncoding encoding = LoadIntoEditor(path, editor, current_file_name_);
-  SetContent(editor);
+  QString file_name = current_file_name_;
+  const TextEncoding encoding = LoadIntoEditor(path, editor, file_name, progress.Hook());
+  SetContent(editor, progress.Hook());
+  current_file_name_ = file_name;
   if (const QString notice = ReadEncodingNotice(encoding); !notice.isEmpty()) ShowNotice(this, notice);
 }
 
 void MainWindow::SaveEditorTo(const QString& path) {
+  FileProgress progress(this, kSavingProgramText);
   EditorContent editor = Content();
-  SaveFromEditor(path, editor, current_file_name_);
+  SaveFromEditor(path, editor, current_file_name_, progress.Hook());
   SetContent(editor);
 }
 
 EditorContent MainWindow::Content() const { return {editor_->toPlainText(), EditorModified(), source_}; }
 
-void MainWindow::SetContent(const EditorContent& editor) {
+void MainWindow::SetContent(const EditorContent& editor, const ProgressHook& progress) {
   // Setting the same text again would only lose the caret and the undo history.
-  if (editor.text != editor_->toPlainText()) editor_->setPlainText(editor.text);
+  if (editor.text != editor_->toPlainText()) FillEditor(*editor_, editor.text, progress);
   editor_modified_->Set(editor.modified);
   source_ = editor.source;
 }

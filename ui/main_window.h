@@ -145,7 +145,8 @@ class MainWindow : public QMainWindow {
   void OpenIntoEditor(const QString& path);
   void SaveEditorTo(const QString& path);  // the flag is cleared, path becomes current
   EditorContent Content() const;
-  void SetContent(const EditorContent& editor);
+  // progress hears how far a long text has got into the editor and may cancel it.
+  void SetContent(const EditorContent& editor, const ProgressHook& progress = {});
   void ShowFileCaption(const QString& path);
   LineBuffer EditorLinesCp932() const;
 

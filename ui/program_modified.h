@@ -25,7 +25,7 @@ class ProgramModifiedFlag : public QObject {
   void NoteContents();
 
   QPlainTextEdit* editor_;
-  QString last_text_;  // the text at the last change seen
+  QString last_text_;  // the text while the flag is clear
   bool set_ = false;
 };
 

@@ -132,6 +132,34 @@ TEST(ProgramFile, LoadSaveRoundTripIsByteExact) {
   EXPECT_THROW(SaveFromEditor(folder.Path("b.kv"), editor, current), KurovelError);
 }
 
+// Only lines the converter would write differently are kept; a line with such a
+// text takes its own bytes where it was read, the first such line's elsewhere.
+TEST(ProgramFile, KeptLinesFollowTheirTextAndPlaceOnSaving) {
+  const std::string nec = "\xED\x40";  // NEC-selected IBM extension; the converter writes the IBM code
+  const std::string ibm = "\xFA\x5C";
+  ASSERT_EQ(Cp932ToUtf8(nec), Cp932ToUtf8(ibm));
+  const QString same = QString::fromStdString(Cp932ToUtf8(nec));
+  SourceLines source(nec + "\r\nx\r\n" + ibm);
+  const struct {
+    QString text;
+    std::string bytes;
+  } saves[] = {
+      {same + "\nx\n" + same, nec + "\r\nx\r\n" + ibm},
+      {"x\n" + same + "\n" + same + "\n" + same, "x\r\n" + nec + "\r\n" + ibm + "\r\n" + nec},
+      {same, nec},
+  };
+  for (const auto& save : saves) EXPECT_EQ(ProgramBytesFromText(save.text, source), save.bytes) << save.bytes;
+  EXPECT_EQ(ProgramBytesFromText(same), ibm);  // without the source: the converter's code
+
+  // Every ASCII byte reads and writes as itself, which lets saving skip such lines.
+  std::string ascii;
+  for (int c = 1; c < 0x80; ++c) {
+    if (c != '\r' && c != '\n') ascii += static_cast<char>(c);
+  }
+  EXPECT_EQ(Cp932ToUtf8(ascii), ascii);
+  EXPECT_EQ(Utf8ToCp932(ascii).bytes, ascii);
+}
+
 TEST(ProgramFile, FailuresNameThePathAndKeepTheOldFile) {
   ScratchFolder folder;
   WriteBytes(folder.Path("locked.kv"), "fd 1\r\n");

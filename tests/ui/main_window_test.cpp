@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextCursor>
@@ -24,6 +25,7 @@
 #include "modal_script.h"
 #include "tests/files/files_test_support.h"
 #include "ui/dialogs.h"
+#include "ui/file_progress.h"
 #include "ui/help_window.h"
 #include "ui/main_window.h"
 
@@ -422,13 +424,40 @@ TEST_F(MainWindowTest, CommandLineProgramIsSavedBackWithoutADialogAndAFailedWrit
 TEST_F(MainWindowTest, UnreadableCommandLineProgramIsReportedAndStartUpGoesOn) {
   const QString missing = Path("missing.kv");
   ModalScript script({ModalScript::Press(QMessageBox::Ok)});
-  form_ = std::make_unique<MainWindow>(QStringList{missing});  // reported before the window shows
+  form_ = std::make_unique<MainWindow>(QStringList{missing});
+  EXPECT_TRUE(script.seen.empty());  // read once the window is up, from its event loop
+  while (script.seen.empty()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+  Settle();
   ASSERT_EQ(script.seen.size(), 1u);
   EXPECT_EQ(script.seen[0].text, U("ファイル ") + missing + U(" は開けません."));
   EXPECT_TRUE(form_->CurrentFileName().isEmpty());
   for (int k = 1; k <= 10; ++k) EXPECT_EQ(form_->GetSession().variables.Get(k), 10) << k;
   EXPECT_EQ(Point({Turtle().x, Turtle().y}), Point({200, 200}));  // not yet laid out
   EXPECT_GT(InkAroundTurtle().first, 20);                         // the arrow was drawn there
+}
+
+// キャンセル in the progress dialog of a long load leaves the editor, its flag, the
+// file name and the caption as they were.
+TEST_F(MainWindowTest, CancelledLoadLeavesEverythingAsItWas) {
+  std::string big;
+  for (int i = 0; i < 400'000; ++i) big += "fd 1\r\nrt 1\r\n";
+  const QString program = ProgramFile("big.kv", big);
+  Start();
+  Type(U("fd 5"));
+  const QString title = form_->windowTitle();
+  FileProgress::SetShowDelayMs(0);
+  const ModalScript::Step cancel_progress = [](QWidget* modal) { static_cast<QProgressDialog*>(modal)->cancel(); };
+  ModalScript script({ModalScript::Press(QMessageBox::Ok), ModalScript::Choose(program), cancel_progress});
+  Trigger("K1");
+  FileProgress::SetShowDelayMs(500);
+  ASSERT_EQ(script.seen.size(), 3u);
+  EXPECT_EQ(script.seen[2].caption, QCoreApplication::applicationName());
+  EXPECT_EQ(Editor()->toPlainText(), U("fd 5"));
+  EXPECT_TRUE(Editor()->document()->isModified());
+  EXPECT_TRUE(form_->CurrentFileName().isEmpty());
+  EXPECT_EQ(form_->windowTitle(), title);
+  Type(U("\nrt 1"));  // the editor still takes typing
+  EXPECT_EQ(Editor()->toPlainText(), U("fd 5\nrt 1"));
 }
 
 TEST_F(MainWindowTest, OpenAsksFirstAndStartsWithTheCurrentName) {
