@@ -2,7 +2,6 @@
 // Program files: Shift-JIS (CP932) text with CR LF between lines, moved to and from
 // the editor's Unicode text, whose lines are separated by "\n".
 
-#include <QHash>
 #include <QString>
 #include <cstdint>
 #include <string>
@@ -10,37 +9,12 @@
 #include <vector>
 
 #include "engine/limits.h"
+#include "files/program_text.h"
 #include "language/text_encoding.h"
 
 namespace kurovel {
 
 inline constexpr std::string_view kTextTooLarge = "文字列の大きさが メモ の制限を越えました";
-
-// The lines of the file last read or written, each as its bytes and as the editor
-// shows it. CP932 gives several characters two codes (the NEC and the IBM
-// extensions) that read as one Unicode character, and the converter writes only
-// one of them back; a line the user has not changed is therefore written with its
-// own bytes, which keeps a load-save round trip byte-exact.
-class SourceLines {
- public:
-  SourceLines() = default;
-  // The lines of file bytes already cut at the first NUL.
-  explicit SourceLines(std::string_view bytes);
-
-  // The bytes to write for line number index (from 0) with the given text: the
-  // bytes it was read from when it is unchanged (at its place, or moved), else none.
-  const std::string* BytesFor(std::size_t index, const QString& line) const;
-  // The editor text of these lines, "\n" between them.
-  QString Text() const;
-
- private:
-  struct Line {
-    std::string bytes;
-    QString text;
-  };
-  std::vector<Line> lines_;
-  QHash<QString, std::size_t> index_of_text_;  // first line with each text
-};
 
 // The editor text of a file's bytes: the text up to the first NUL byte; each CR LF,
 // lone CR and lone LF is one line break, the second byte of a double-byte

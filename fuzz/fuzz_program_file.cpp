@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
   const kurovel::SourceLines source(bytes);
-  const QString text = source.Text();
+  const QString text = QString::fromStdString(source.Text());
   if (kurovel::ProgramTextFromBytes(bytes) != text) __builtin_trap();
 
   const std::string saved = kurovel::ProgramBytesFromText(text, source);
