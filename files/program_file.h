@@ -14,8 +14,6 @@
 
 namespace kurovel {
 
-inline constexpr std::string_view kTextTooLarge = "文字列の大きさが メモ の制限を越えました";
-
 // The editor text of a file's bytes: the text up to the first NUL byte; each CR LF,
 // lone CR and lone LF is one line break, the second byte of a double-byte
 // character never; breaks become "\n".

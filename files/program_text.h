@@ -13,6 +13,9 @@
 
 namespace kurovel {
 
+// The refusal of a program file larger than kMaxProgramFileBytes.
+inline constexpr std::string_view kTextTooLarge = "文字列の大きさが メモ の制限を越えました";
+
 // The lines of the file last read or written, each as its bytes and as the editor
 // shows it. CP932 gives several characters two codes (the NEC and the IBM
 // extensions) that read as one Unicode character, and the converter writes only
