@@ -25,7 +25,17 @@
 // A run gives the browser its turn every few milliseconds, so kv_run must be
 // called with {async: true}; its promise settles when the run has ended. While a
 // run is pending, kv_stop, kv_command_line, kv_running and the pixel and state
-// functions may be called, never kv_run itself (check kv_running() first).
+// functions may be called, never kv_run itself (it returns -1 then). Call them
+// directly, not through ccall, which would wait for the pending run:
+//
+//   kv._kv_stop();
+//   const size = kv.lengthBytesUTF8(line) + 1, p = kv._malloc(size);
+//   kv.stringToUTF8(line, p, size);
+//   const status = kv._kv_command_line(p);
+//   kv._free(p);
+//
+// Byte arguments (kv_read_program, kv_load_background) are copied the same way:
+// p = kv._malloc(n); kv.HEAPU8.set(bytes, p); ...; kv._free(p).
 
 #include <cstdint>
 
@@ -66,7 +76,8 @@ int kv_take_dirty(int* rect);
 // line runs between two commands of the run.
 int kv_command_line(const char* line_utf8);
 // The editor's text (lines separated by "\n"; "\r\n" is accepted) run as the Run
-// button runs it. Returns a KvRunResult. Call with {async: true}.
+// button runs it. Returns a KvRunResult, or -1 when a run is pending. Call with
+// {async: true}.
 int kv_run(const char* program_utf8);
 // Stop: the run executes no further line.
 void kv_stop(void);
@@ -86,7 +97,9 @@ const char* kv_trace(void);
 
 // --- files (the page does the file dialogs) --------------------------------------
 // The editor text of a program file's bytes, as the desktop's loader shows it
-// (Shift-JIS, UTF-8 or UTF-16 by detection; undecodable bytes as U+FFFD).
+// (Shift-JIS, UTF-8 or UTF-16 by detection; undecodable bytes as U+FFFD); NULL
+// for a file over 64 MiB (kv_message()). The lines of a Shift-JIS file are kept,
+// so that kv_write_program writes unchanged lines with their own bytes.
 const char* kv_read_program(const std::uint8_t* bytes, int size);
 // How the last kv_read_program read its file: "shift_jis", "utf-8", "utf-16le" or
 // "utf-16be".
@@ -101,7 +114,8 @@ int kv_load_background(const std::uint8_t* bytes, int size);
 // Clear screen: the surface cleared, the turtle centred, the remembered background
 // laid. Returns 0, or 1 as kv_resize.
 int kv_clear_screen(void);
-// New program: the remembered background is forgotten and the screen cleared.
+// New program: the remembered background and the lines of the program file last
+// read are forgotten, and the screen is cleared.
 void kv_forget_background(void);
 // Save picture: the drawing as 24-bit BMP bytes in kv_buffer(). Returns 0, or 1
 // when the surface is too narrow or empty (kv_message()).
