@@ -63,13 +63,15 @@ export function createInsertionMenu(editor, items, { onError, clipboardUnavailab
         variables.hidden = !open;
         button.setAttribute("aria-expanded", String(open));
         if (open) {
+          // Beside the menu, on the left when the right has no room.
           const place = button.getBoundingClientRect();
           const own = menu.getBoundingClientRect();
-          variables.style.left = `${Math.min(place.right - own.left, window.innerWidth - own.left - 190)}px`;
+          const fitsRight = own.right + variables.offsetWidth <= window.innerWidth;
+          variables.style.left = `${fitsRight ? own.width - 2 : 2 - variables.offsetWidth}px`;
           variables.style.top = `${place.top - own.top}px`;
         }
       };
-      button.addEventListener("click", () => toggle(variables.hidden));
+      button.addEventListener("click", () => toggle(true));
       button.addEventListener("pointerenter", (event) => { if (event.pointerType === "mouse") toggle(true); });
       button.addEventListener("keydown", (event) => {
         if (event.key === "ArrowRight") { toggle(true); variables.querySelector("button").focus(); }

@@ -97,6 +97,8 @@ async function runProgram() {
 commandBox.addEventListener("keydown", (event) => {
   // Enter that confirms an input method's composition is not a command.
   if (event.key !== "Enter" || event.isComposing || event.keyCode === 229) return;
+  // The key must not go on to press the OK button of the error box it may open.
+  event.preventDefault();
   reported(engine.commandLine(commandBox.value));
 });
 
