@@ -10,6 +10,7 @@
 
 #include "engine/version.h"
 #include "files/pictures.h"
+#include "language/runner.h"
 #include "ui/help_texts.h"
 #include "ui/insertion_items.h"
 #include "ui/window_texts.h"
@@ -75,6 +76,7 @@ int main() {
       {"warningDiscard", kWarningDiscard},
       {"warningSave", kWarningSave},
       {"dropOneFile", kDropOneFile},
+      {"runWarningCaption", kWarningCaption},
       {"clipboardUnavailable", kClipboardUnavailable},
       {"surfaceTooNarrow", kSurfaceTooNarrow},
       {"helpCaption", kHelpCaption},

@@ -68,7 +68,8 @@ export function createInsertionMenu(editor, items, { onError, clipboardUnavailab
           const own = menu.getBoundingClientRect();
           const fitsRight = own.right + variables.offsetWidth <= window.innerWidth;
           variables.style.left = `${fitsRight ? own.width - 2 : 2 - variables.offsetWidth}px`;
-          variables.style.top = `${place.top - own.top}px`;
+          const room = window.innerHeight - variables.offsetHeight;
+          variables.style.top = `${Math.min(place.top, Math.max(0, room)) - own.top}px`;
         }
       };
       button.addEventListener("click", () => toggle(true));
