@@ -273,3 +273,23 @@ describe("screenshots", () => {
     });
   }
 });
+
+describe("offline", () => {
+  test("once opened, the page loads and draws without network", async () => {
+    const page = await site.newPage({ serviceWorkers: "allow" });
+    await page.evaluate(async () => {
+      await navigator.serviceWorker.ready;
+      if (!navigator.serviceWorker.controller) {
+        await new Promise((done) => navigator.serviceWorker.addEventListener("controllerchange", done, { once: true }));
+      }
+    });
+    await page.context().setOffline(true);
+    await page.reload();
+    await page.waitForSelector("body[data-ready]");
+    await page.fill("#Edit1", "まえに　１００");
+    await page.press("#Edit1", "Enter");
+    await waitForPaint(page);
+    await assertCanvasMatchesRunner(page, "まえに　１００\n", true);
+    await page.context().close();
+  });
+});
