@@ -293,3 +293,30 @@ describe("offline", () => {
     await page.context().close();
   });
 });
+
+describe("sharp pixels", () => {
+  test("at device pixel ratio 2 a line is two device pixels of pure blue, no blended colour", async () => {
+    const context = await site.browser.newContext({ viewport: { width: 1280, height: 800 }, deviceScaleFactor: 2,
+                                                    serviceWorkers: "block" });
+    const page = await site.newPage({ context });
+    await page.fill("#Edit1", "fd 150");
+    await page.press("#Edit1", "Enter");
+    await waitForPaint(page);
+    const box = await page.locator("#PaintBox1").boundingBox();
+    // A band across the line, away from the arrow: every pixel white or the pen's blue.
+    const png = await page.screenshot({ clip: { x: box.x + box.width / 2 - 10, y: box.y + box.height / 2 - 60,
+                                                width: 20, height: 40 } });
+    const colours = await page.evaluate(async (base64) => {
+      const image = await createImageBitmap(await (await fetch(`data:image/png;base64,${base64}`)).blob());
+      const canvas = new OffscreenCanvas(image.width, image.height);
+      const context2d = canvas.getContext("2d");
+      context2d.drawImage(image, 0, 0);
+      const data = context2d.getImageData(0, 0, image.width, image.height).data;
+      const found = new Set();
+      for (let i = 0; i < data.length; i += 4) found.add(`${data[i]},${data[i + 1]},${data[i + 2]}`);
+      return [...found].sort();
+    }, png.toString("base64"));
+    assert.deepEqual(colours, ["0,0,255", "255,255,255"]);
+    await context.close();
+  });
+});
