@@ -83,7 +83,8 @@ export function createInsertionMenu(editor, items, { onError, clipboardUnavailab
       menu.append(button, variables);
       continue;
     }
-    if (!item.inVariables) button.addEventListener("pointerenter", () => variablesButton && (variables.hidden = true, variablesButton.setAttribute("aria-expanded", "false")));
+    // Pointing at another item of the main menu closes the sub-menu.
+    if (!item.inVariables) button.addEventListener("pointerenter", closeVariables);
     button.addEventListener("click", () => {
       close();
       actions[item.kind](item);
@@ -92,10 +93,14 @@ export function createInsertionMenu(editor, items, { onError, clipboardUnavailab
   }
   document.body.append(menu);
 
-  function close() {
-    menu.hidden = true;
+  function closeVariables() {
     if (variables) variables.hidden = true;
     variablesButton?.setAttribute("aria-expanded", "false");
+  }
+
+  function close() {
+    menu.hidden = true;
+    closeVariables();
   }
 
   function open(x, y) {

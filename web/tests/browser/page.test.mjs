@@ -236,6 +236,28 @@ describe("help window and insertion menu", () => {
   });
 });
 
+describe("touch", () => {
+  test("a long press in the editor opens the insertion menu; a short one does not", async () => {
+    const context = await site.browser.newContext({ viewport: { width: 820, height: 1180 }, hasTouch: true,
+                                                    serviceWorkers: "block" });
+    const page = await site.newPage({ context });
+    const press = (ms) => page.evaluate((hold) => new Promise((done) => {
+      const editor = document.getElementById("Memo1");
+      const at = { pointerType: "touch", clientX: 100, clientY: 200, bubbles: true, pointerId: 7 };
+      editor.dispatchEvent(new PointerEvent("pointerdown", at));
+      setTimeout(() => {
+        editor.dispatchEvent(new PointerEvent("pointerup", at));
+        done(!document.getElementById("PopupMenu1").hidden);
+      }, hold);
+    }), ms);
+    assert.equal(await press(150), false);
+    assert.equal(await press(800), true);
+    await page.click("#PopupMenu1 [data-name=N11]");
+    assert.equal(await page.inputValue("#Memo1"), "けす");
+    await context.close();
+  });
+});
+
 describe("nothing lost", () => {
   test("a reload restores the editor and says it is unsaved; leaving asks first", async () => {
     const page = await site.newPage();
