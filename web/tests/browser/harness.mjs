@@ -13,7 +13,8 @@ export const runnerPath = process.env.KUROVEL_RUN ?? join(root, "build/app/kurov
 export const screenshotDir = join(root, "out/web");
 
 const CHROMIUM_ARGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-  "--disable-background-networking", "--disable-component-update", "--disable-sync"];
+  "--disable-background-networking", "--disable-component-update", "--disable-sync",
+  "--disable-dev-shm-usage"];  // small /dev/shm in containers
 
 function startServer() {
   if (!existsSync(join(siteDir, "index.html")) || !existsSync(join(siteDir, "kurovel.wasm"))) {
