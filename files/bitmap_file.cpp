@@ -1,14 +1,12 @@
 #include "files/bitmap_file.h"
 
-#include <QByteArrayView>
-#include <QString>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
 
 #include "language/errors.h"
-#include "files/file_replace.h"
+#include "files/replace_files.h"
 #include "files/sequential_file.h"
 
 namespace kurovel {
@@ -103,8 +101,7 @@ std::string EncodeBitmap(const Picture& picture) {
 
 void SaveBitmapFile(const Picture& picture, const std::string& path_utf8) {
   if (picture.Width() < 1 || picture.Height() < 1) throw KurovelError(std::string(kNothingToSave));
-  const std::string bytes = EncodeBitmap(picture);
-  if (!ReplaceFileContents(QString::fromStdString(path_utf8), QByteArrayView(bytes.data(), bytes.size()))) {
+  if (path_utf8.empty() || WriteOutputFiles({{path_utf8, EncodeBitmap(picture)}})) {
     throw KurovelError(CannotCreateMessage(path_utf8));
   }
 }

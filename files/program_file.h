@@ -2,7 +2,6 @@
 // Program files: Shift-JIS (CP932) text with CR LF between lines, moved to and from
 // the editor's Unicode text, whose lines are separated by "\n".
 
-#include <QHash>
 #include <QString>
 #include <cstdint>
 #include <string>
@@ -11,44 +10,10 @@
 
 #include "engine/limits.h"
 #include "files/file_progress_hook.h"
+#include "files/program_text.h"
 #include "language/text_encoding.h"
 
 namespace kurovel {
-
-inline constexpr std::string_view kTextTooLarge = "文字列の大きさが メモ の制限を越えました";
-
-// What saving needs to know of the file last read or written. CP932 gives several
-// characters two codes (the NEC and the IBM extensions) that read as one Unicode
-// character, and the converter writes only one of them back; a line the user has
-// not changed is therefore written with its own bytes, which keeps a load-save
-// round trip byte-exact. Only the lines that the converter would write back
-// differently, and the other lines with the same text, are kept: a file of plain
-// lines costs nothing here however long it is.
-class SourceLines {
- public:
-  SourceLines() = default;
-  // The lines of file bytes (cut at the first NUL), read as ProgramTextFromBytes does.
-  explicit SourceLines(std::string_view bytes);
-
-  // The bytes to write for line number index (from 0) with the given text: the
-  // bytes it was read from when it is unchanged (at its place, or moved: those of
-  // the first line with that text), else none and the converter writes it.
-  // line is the text in UTF-8.
-  const std::string* BytesFor(std::size_t index, std::string_view line) const;
-
- private:
-  friend QString ProgramTextFromBytes(std::string_view, SourceLines*, const ProgressHook&);
-  // Keeps every line whose text is that of one of odd_lines (indices into the lines of bytes).
-  void KeepLinesLike(std::string_view bytes, const std::vector<std::size_t>& odd_lines);
-
-  struct Occurrence {
-    std::size_t index;
-    std::string bytes;
-  };
-  // For each text that some line's bytes do not convert back to: every line with
-  // that text, in file order, with its own bytes.
-  QHash<QString, std::vector<Occurrence>> lines_of_text_;
-};
 
 // The editor text of a file's bytes: the text up to the first NUL byte; each CR LF,
 // lone CR and lone LF is one line break, the second byte of a double-byte

@@ -27,11 +27,10 @@ namespace {
 constexpr int kCommandBudget = 20000;
 constexpr std::string_view kTickLine = "zz 0";
 
-std::vector<std::string> WithTicks(const std::vector<std::string>& lines) {
-  std::vector<std::string> ticked;
-  ticked.reserve(lines.size() * 2);
-  for (const std::string& line : lines) {
-    ticked.emplace_back(kTickLine);
+kurovel::LineBuffer WithTicks(const kurovel::LineBuffer& lines) {
+  kurovel::LineBuffer ticked;
+  for (const std::string_view line : lines) {
+    ticked.push_back(kTickLine);
     ticked.push_back(line);
   }
   return ticked;

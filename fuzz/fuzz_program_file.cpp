@@ -58,7 +58,7 @@ void CheckTextRoundTrip(const QString& text) {
 void CheckSameLinesAsRunner(const QString& text, std::string_view bytes) {
   QStringList editor_lines = text.split(QLatin1Char('\n'));
   if (text.isEmpty() || text.endsWith(QLatin1Char('\n'))) editor_lines.removeLast();
-  const std::vector<std::string> run_lines = kurovel::ProgramLines(bytes);
+  const kurovel::LineBuffer run_lines = kurovel::ProgramLines(bytes);
   if (static_cast<std::size_t>(editor_lines.size()) != run_lines.size()) __builtin_trap();
   for (std::size_t i = 0; i < run_lines.size(); ++i) {
     if (run_lines[i].find_first_of("\r\n") != std::string::npos) __builtin_trap();

@@ -12,6 +12,8 @@ packages=(
   nlohmann-json3-dev
   clang libclang-rt-14-dev valgrind
   desktop-file-utils shared-mime-info libxml2-utils dpkg-dev file man-db
+  emscripten nodejs python3
+  npm chromium
 )
 
 missing=()

@@ -7,13 +7,12 @@
 #include <QStringList>
 #include <string_view>
 
+#include "ui/window_texts.h"
+
 class QCoreApplication;
 class QWidget;
 
 namespace kurovel {
-
-// Caption of the error box and of the notice.
-inline constexpr const char* kApplicationTitle = "Kurovel";
 
 // Loads the toolkit's own Japanese texts (standard buttons, file dialogs, the
 // overwrite question); true when the translation was found.

@@ -25,24 +25,23 @@ namespace {
 // A proportional Japanese Gothic font at the designed pixel heights.
 constexpr char kFontFamily[] = "IPAPGothic";
 constexpr int kFontPixels = 12;
-constexpr char kCaption[] = "QX_Help Taverin";
 constexpr QPoint kDesignedPlace(616, 307);
 constexpr QSize kOuterSize(461, 348);  // frame included
 
 constexpr HelpLabel kVersionLabels[] = {
-    {"Label1", {24, 16, 204, 21}, 21, "超単純Kurovel"},
-    {"Label2", {256, 18, 53, 19}, 19, "Ver1.6"},
-    {"Label5", {344, 24, 83, 13}, 13, "2018/10/19版"},
-    {"Label3", {8, 48, 355, 15}, 15, "このプログラムは、画面に表示された矢印を動かしながら"},
-    {"Label4", {8, 72, 326, 15}, 15, "プログラムの基本を学ぶことを狙いとして作りました。"},
+    {"Label1", {24, 16, 204, 21}, 21, kProductTitle},
+    {"Label2", {256, 18, 53, 19}, 19, kVersionLabel},
+    {"Label5", {344, 24, 83, 13}, 13, kEditionDate},
+    {"Label3", {8, 48, 355, 15}, 15, kAimLine1},
+    {"Label4", {8, 72, 326, 15}, 15, kAimLine2},
 };
 constexpr QRect kVersionNoteGeometry(8, 96, 409, 153);
 constexpr QRect kCloseButtonGeometry(200, 256, 65, 25);
 
 const HelpTextPage kTextPages[] = {
-    {"TabSheet2", "命令一覧（めいれいいちらん）", "Memo2", CommandListLines, QRect()},
-    {"TabSheet3", "サンプル課題", "Memo3", ExerciseLines, QRect(80, 32, 265, 225)},
-    {"TabSheet4", "サンプルプログラム", "Memo4", SampleProgramLines, QRect(24, 8, 393, 265)},
+    {"TabSheet2", kCommandListTabCaption, "Memo2", CommandListLines, QRect()},
+    {"TabSheet3", kExerciseTabCaption, "Memo3", ExerciseLines, QRect(80, 32, 265, 225)},
+    {"TabSheet4", kSampleProgramTabCaption, "Memo4", SampleProgramLines, QRect(24, 8, 393, 265)},
 };
 
 QString JoinLines(std::span<const std::string_view> lines) {
@@ -78,7 +77,7 @@ std::span<const HelpTextPage> HelpTextPages() { return kTextPages; }
 
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName(QStringLiteral("Form2"));
-  setWindowTitle(QString::fromLatin1(kCaption));
+  setWindowTitle(QString::fromLatin1(kHelpCaption));
   QFont font(QString::fromLatin1(kFontFamily));
   font.setPixelSize(kFontPixels);
   setFont(font);
@@ -98,7 +97,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   auto* version_page = new QWidget;
   version_page->setObjectName(QStringLiteral("TabSheet1"));
   BuildVersionPage(version_page);
-  tabs_->addTab(version_page, QStringLiteral("バージョン情報"));
+  tabs_->addTab(version_page, QString::fromUtf8(kVersionTabCaption));
 
   for (const HelpTextPage& text_page : kTextPages) {
     auto* page = new QWidget;
@@ -132,7 +131,7 @@ void HelpWindow::BuildVersionPage(QWidget* page) {
   QPlainTextEdit* note = MakeMemo(page, "Memo1", VersionNoteLines(), true);
   note->setGeometry(kVersionNoteGeometry);
 
-  auto* close_button = new QPushButton(QStringLiteral("とじる"), page);
+  auto* close_button = new QPushButton(QString::fromUtf8(kHelpCloseCaption), page);
   close_button->setObjectName(QStringLiteral("Button1"));
   close_button->setGeometry(kCloseButtonGeometry);
   connect(close_button, &QPushButton::clicked, this, &HelpWindow::CloseHelp);

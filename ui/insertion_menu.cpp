@@ -9,46 +9,12 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 
-#include <array>
 #include <stdexcept>
 
 #include "language/errors.h"
 
 namespace kurovel {
 namespace {
-
-using enum MenuItemKind;
-
-constexpr std::array<PopupMenuItem, 28> kItems = {{
-    {"N3", "前へ", kInsert, false, "前へ\u3000"},
-    {"N4", "後ろへ", kInsert, false, "後ろへ\u3000"},
-    {"N5", "右へ", kInsert, false, "右へ\u3000"},
-    {"N6", "左へ", kInsert, false, "左へ\u3000"},
-    {"N7", "ペンをあげる", kInsert, false, "ペンをあげる\u3000"},
-    {"N8", "ぺんをさげる", kInsert, false, "ぺんをさげる"},
-    {"N9", "くりかえし", kInsert, false, "くりかえし\u3000"},
-    {"N10", "ここまで", kInsert, false, "ここまで"},
-    {"N11", "けす", kInsert, false, "けす"},
-    {"N12", "もとのむき", kInsert, false, "もとのむき"},
-    {"N13", "もとのいち", kInsert, false, "もとのいち"},
-    {"N29", "いどう", kInsert, false, "いどう\u3000"},
-    {"N14", "やじるし", kInsert, false, "やじるし"},
-    {"N16", "変数", kSubMenu, false, {}},
-    {"N25", "ふやす", kInsert, true, "ふやす\u3000"},
-    {"N26", "へらす", kInsert, true, "へらす\u3000"},
-    {"N27", "かける", kInsert, true, "かける\u3000"},
-    {"N28", "わる", kInsert, true, "わる\u3000"},
-    {"N17", "変数１", kInsert, true, "変数１"},
-    {"N18", "変数２", kInsert, true, "変数２"},
-    {"N19", "変数３", kInsert, true, "変数３"},
-    {"N20", "変数４", kInsert, true, "変数４"},
-    {"N21", "変数５", kInsert, true, "変数５"},
-    {"N22", "変数６", kInsert, true, "変数６"},
-    {"N23", "変数７", kInsert, true, "変数７"},
-    {"N24", "変数８", kInsert, true, "変数８"},
-    {"copy1", "コピー", kCopy, false, {}},
-    {"Paste1", "貼り付け", kPaste, false, {}},
-}};
 
 QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -65,8 +31,6 @@ bool PutOnSystemClipboard(const QString& text) {
 
 }  // namespace
 
-std::span<const PopupMenuItem> PopupMenuItems() { return kItems; }
-
 InsertionMenu::InsertionMenu(QPlainTextEdit* editor, ErrorHandler on_error)
     : QObject(editor),
       editor_(editor),
@@ -78,25 +42,25 @@ InsertionMenu::InsertionMenu(QPlainTextEdit* editor, ErrorHandler on_error)
   menu_ = new QMenu(editor_);
   menu_->setObjectName(QStringLiteral("PopupMenu1"));
   QMenu* variables = nullptr;
-  for (const PopupMenuItem& item : kItems) {
+  for (const PopupMenuItem& item : PopupMenuItems()) {
     QMenu* target = item.in_variables ? variables : menu_;
     if (target == nullptr) throw std::logic_error("variables item listed before its sub-menu");
     const QString name = FromUtf8(item.name);
     const QString caption = FromUtf8(item.caption);
     switch (item.kind) {
-      case kSubMenu:
+      case MenuItemKind::kSubMenu:
         variables = target->addMenu(caption);
         variables->setObjectName(name);
         variables->menuAction()->setObjectName(name);
         break;
-      case kInsert:
+      case MenuItemKind::kInsert:
         target->addAction(caption, this, [this, text = item.text] { InsertItemClick(text); })
             ->setObjectName(name);
         break;
-      case kCopy:
+      case MenuItemKind::kCopy:
         target->addAction(caption, this, &InsertionMenu::copy1Click)->setObjectName(name);
         break;
-      case kPaste:
+      case MenuItemKind::kPaste:
         target->addAction(caption, this, &InsertionMenu::Paste1Click)->setObjectName(name);
         break;
     }

@@ -39,6 +39,7 @@
 #include "files/program_file.h"
 #include "ui/program_modified.h"
 #include "ui/start_rules.h"
+#include "ui/window_texts.h"
 
 namespace kurovel {
 
@@ -47,10 +48,6 @@ namespace {
 // The drawing area is refreshed at most this often during a run (about 60 a second).
 constexpr qint64 kRefreshIntervalMs = 16;
 
-constexpr const char* kWarningDiscard = "プログラムが変更されています。よろしいですか？";
-constexpr const char* kWarningSave = "プログラムが変更されています。保存しますか？";
-constexpr const char* kWarningCaptionFile = "警告!";
-constexpr const char* kDropOneFile = "ドロップするファイルは1つにしてください。";
 // The trace view's last line when the trace was too long to keep whole.
 constexpr const char* kTraceOmitted = "（以下 %1 行は省略しました）";
 constexpr std::string_view kProgramFilter = "Original Files|*.kv|All Files|*.*";

@@ -1,0 +1,15 @@
+#pragma once
+// The main window's fixed texts that the browser page shows too, as plain data
+// (no Qt), so that both read them from one place.
+
+namespace kurovel {
+
+// Caption of the error box and of the notice.
+inline constexpr const char* kApplicationTitle = "Kurovel";
+
+inline constexpr const char* kWarningDiscard = "プログラムが変更されています。よろしいですか？";
+inline constexpr const char* kWarningSave = "プログラムが変更されています。保存しますか？";
+inline constexpr const char* kWarningCaptionFile = "警告!";
+inline constexpr const char* kDropOneFile = "ドロップするファイルは1つにしてください。";
+
+}  // namespace kurovel

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds the web edition with Emscripten into BUILD_DIR (default build-web):
+#   BUILD_DIR/site/            the static site: the page (web/page/, when present),
+#                              kurovel.js and kurovel.wasm
+#   BUILD_DIR/kurovel-run-web  kurovel-run under node, same options and exit statuses
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=$(mkdir -p "${1:-$root/build-web}" && cd "${1:-$root/build-web}" && pwd)
+jobs=$(nproc 2>/dev/null || echo 2)
+
+# Debian's Emscripten finds its node modules there when node comes from elsewhere.
+export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
+
+emcmake cmake -S "$root/web" -B "$out/cmake" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$out/cmake" -j "$jobs"
+
+mkdir -p "$out/site"
+if [ -d "$root/web/page" ]; then cp -R "$root/web/page/." "$out/site/"; fi
+cp "$out/cmake/kurovel.js" "$out/cmake/kurovel.wasm" "$out/site/"
+# --- the page's fixed texts (web/page/README.md) ---
+if [ -d "$root/web/page" ]; then "$root/web/texts/make_texts.sh" "$out/site/texts.json"; fi
+# --- end of the page's fixed texts ---
+cp "$out/cmake/kurovel-run-web.js" "$out/cmake/kurovel-run-web.wasm" "$out/"
+
+cat > "$out/kurovel-run-web" <<'WRAPPER'
+#!/bin/sh
+# kurovel-run compiled to WebAssembly, run by node; the exit status is kurovel-run's.
+export NODE_PATH="${NODE_PATH:-/usr/share/nodejs}"
+exec node "$(dirname "$0")/kurovel-run-web.js" "$@"
+WRAPPER
+chmod +x "$out/kurovel-run-web"
+echo "web edition built in $out (site: $out/site)"

@@ -1,0 +1,140 @@
+// Serves the built site on a free local port and opens it in the system's
+// headless Chromium (no browser download).
+import { spawn, execFileSync } from "node:child_process";
+import { mkdtempSync, rmSync, existsSync, readFileSync } from "node:fs";
+import { tmpdir } from "node:os";
+import { join, resolve, dirname } from "node:path";
+import { fileURLToPath } from "node:url";
+import { chromium } from "playwright-core";
+
+export const root = resolve(dirname(fileURLToPath(import.meta.url)), "../../..");
+export const siteDir = process.env.KUROVEL_SITE ?? join(root, "build-web/site");
+export const runnerPath = process.env.KUROVEL_RUN ?? join(root, "build/app/kurovel-run");
+export const screenshotDir = join(root, "out/web");
+
+const CHROMIUM_ARGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+  "--disable-background-networking", "--disable-component-update", "--disable-sync",
+  "--disable-dev-shm-usage"];  // small /dev/shm in containers
+
+function startServer() {
+  if (!existsSync(join(siteDir, "index.html")) || !existsSync(join(siteDir, "kurovel.wasm"))) {
+    throw new Error(`no built site in ${siteDir}: run web/build.sh first`);
+  }
+  return new Promise((resolvePort, reject) => {
+    const server = spawn("python3", ["-u", "-m", "http.server", "0", "--bind", "127.0.0.1", "--directory", siteDir],
+                         { stdio: ["ignore", "pipe", "pipe"] });
+    let output = "";
+    server.stdout.on("data", (chunk) => {
+      output += chunk;
+      const match = /port (\d+)/.exec(output);
+      if (match) resolvePort({ server, port: Number(match[1]) });
+    });
+    server.on("exit", (code) => reject(new Error(`http.server ended (${code}): ${output}`)));
+  });
+}
+
+// { browser, baseUrl, newPage(options), close() }
+export async function openSite() {
+  // Playwright gives every launch a fresh profile folder of its own.
+  const browser = await chromium.launch({ executablePath: process.env.CHROMIUM ?? "/usr/bin/chromium",
+                                          args: CHROMIUM_ARGS });
+  const { server, port } = await startServer().catch(async (error) => {
+    await browser.close();
+    throw error;
+  });
+  const baseUrl = `http://127.0.0.1:${port}/`;
+  const pageErrors = [];
+  return {
+    browser,
+    baseUrl,
+    pageErrors,
+    // A fresh context (own storage); the browser's file pickers are hidden so the
+    // page takes its download path, which a test can observe.
+    async newPage({ viewport = { width: 1280, height: 800 }, serviceWorkers = "block", context = null } = {}) {
+      const ctx = context ?? await browser.newContext({ viewport, serviceWorkers, acceptDownloads: true });
+      await ctx.addInitScript(() => {
+        delete window.showOpenFilePicker;
+        delete window.showSaveFilePicker;
+      });
+      const page = await ctx.newPage();
+      page.on("pageerror", (error) => pageErrors.push(error.message));
+      await page.goto(baseUrl);
+      await page.waitForSelector("body[data-ready]");
+      return page;
+    },
+    async close() {
+      await browser.close();
+      server.removeAllListeners("exit");
+      server.kill();
+    },
+  };
+}
+
+// RGBA of the canvas.
+export async function canvasPixels(page) {
+  // Base64 crosses to node far faster than an array of millions of numbers.
+  const { width, height, base64 } = await page.evaluate(() => {
+    const canvas = document.getElementById("PaintBox1");
+    const data = canvas.getContext("2d").getImageData(0, 0, canvas.width, canvas.height).data;
+    let binary = "";
+    for (let i = 0; i < data.length; i += 0x8000) binary += String.fromCharCode(...data.subarray(i, i + 0x8000));
+    return { width: canvas.width, height: canvas.height, base64: btoa(binary) };
+  });
+  return { width, height, rgba: Buffer.from(base64, "base64") };
+}
+
+// What kurovel-run draws for the same program on a surface of that size, as RGBA.
+export function runnerPixels(program, { width, height, lines = false }) {
+  const work = mkdtempSync(join(tmpdir(), "kurovel-run-"));
+  try {
+    const bmp = join(work, "out.bmp");
+    const args = ["--size", `${width}x${height}`, "--bmp", bmp, ...(lines ? ["--lines"] : []), "-"];
+    try {
+      execFileSync(runnerPath, args, { input: program });
+    } catch (error) {
+      if (error.status !== 1) throw error;  // 1: an error ended a line, as in the page
+    }
+    return bmpToRgba(readFileSync(bmp));
+  } finally {
+    rmSync(work, { recursive: true, force: true });
+  }
+}
+
+// A 24-bit bottom-up BMP as top-down RGBA.
+function bmpToRgba(file) {
+  const offset = file.readUInt32LE(10);
+  const width = file.readInt32LE(18);
+  const height = file.readInt32LE(22);
+  const stride = Math.ceil((width * 3) / 4) * 4;
+  const rgba = Buffer.alloc(width * height * 4);
+  for (let y = 0; y < height; y++) {
+    const row = offset + (height - 1 - y) * stride;
+    for (let x = 0; x < width; x++) {
+      const at = (y * width + x) * 4;
+      rgba[at] = file[row + x * 3 + 2];
+      rgba[at + 1] = file[row + x * 3 + 1];
+      rgba[at + 2] = file[row + x * 3];
+      rgba[at + 3] = 255;
+    }
+  }
+  return { width, height, rgba };
+}
+
+// The first pixels where two pictures differ (at most a few), for the message.
+export function differences(actual, expected, limit = 5) {
+  const found = [];
+  if (actual.width !== expected.width || actual.height !== expected.height) {
+    return [`size ${actual.width}x${actual.height} against ${expected.width}x${expected.height}`];
+  }
+  for (let i = 0; i < actual.rgba.length && found.length < limit; i += 4) {
+    if (actual.rgba[i] !== expected.rgba[i] || actual.rgba[i + 1] !== expected.rgba[i + 1] ||
+        actual.rgba[i + 2] !== expected.rgba[i + 2]) {
+      const pixel = i / 4;
+      found.push(`(${pixel % actual.width}, ${Math.floor(pixel / actual.width)}): ` +
+                 `${[...actual.rgba.subarray(i, i + 3)]} against ${[...expected.rgba.subarray(i, i + 3)]}`);
+    }
+  }
+  return found;
+}
+
+export const texts = () => JSON.parse(readFileSync(join(siteDir, "texts.json"), "utf8"));

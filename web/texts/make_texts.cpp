@@ -1,0 +1,103 @@
+// Writes the fixed texts that the browser page shows as one JSON object, taken
+// from the desktop program's own tables so that both show the same bytes.
+//
+//   make_texts > texts.json
+
+#include <cstdio>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "engine/version.h"
+#include "files/pictures.h"
+#include "language/runner.h"
+#include "ui/help_texts.h"
+#include "ui/insertion_items.h"
+#include "ui/window_texts.h"
+
+namespace {
+
+using namespace kurovel;
+
+std::string Quoted(std::string_view text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+      out += escaped;
+    } else {
+      out += c;  // UTF-8 passes through unchanged
+    }
+  }
+  return out + "\"";
+}
+
+std::string Lines(std::span<const std::string_view> lines) {
+  std::string out = "[";
+  for (std::size_t i = 0; i < lines.size(); ++i) out += (i ? ", " : "") + Quoted(lines[i]);
+  return out + "]";
+}
+
+std::string_view KindName(MenuItemKind kind) {
+  switch (kind) {
+    case MenuItemKind::kInsert: return "insert";
+    case MenuItemKind::kSubMenu: return "submenu";
+    case MenuItemKind::kCopy: return "copy";
+    case MenuItemKind::kPaste: return "paste";
+  }
+  return "insert";
+}
+
+std::string MenuItems() {
+  std::string out = "[";
+  bool first = true;
+  for (const PopupMenuItem& item : PopupMenuItems()) {
+    out += first ? "\n    " : ",\n    ";
+    first = false;
+    out += "{\"name\": " + Quoted(item.name) + ", \"caption\": " + Quoted(item.caption) +
+           ", \"kind\": " + Quoted(KindName(item.kind)) +
+           ", \"inVariables\": " + (item.in_variables ? "true" : "false") + ", \"text\": " + Quoted(item.text) + "}";
+  }
+  return out + "\n  ]";
+}
+
+}  // namespace
+
+int main() {
+  const std::pair<std::string_view, std::string_view> fields[] = {
+      {"applicationTitle", kApplicationTitle},
+      {"titleText", kTitleText},
+      {"warningCaption", kWarningCaptionFile},
+      {"warningDiscard", kWarningDiscard},
+      {"warningSave", kWarningSave},
+      {"dropOneFile", kDropOneFile},
+      {"runWarningCaption", kWarningCaption},
+      {"clipboardUnavailable", kClipboardUnavailable},
+      {"surfaceTooNarrow", kSurfaceTooNarrow},
+      {"helpCaption", kHelpCaption},
+      {"helpClose", kHelpCloseCaption},
+      {"versionTab", kVersionTabCaption},
+      {"commandListTab", kCommandListTabCaption},
+      {"exerciseTab", kExerciseTabCaption},
+      {"sampleProgramTab", kSampleProgramTabCaption},
+      {"productTitle", kProductTitle},
+      {"versionLabel", kVersionLabel},
+      {"editionDate", kEditionDate},
+      {"aimLine1", kAimLine1},
+      {"aimLine2", kAimLine2},
+  };
+  std::string json = "{\n";
+  for (const auto& [key, value] : fields) json += "  " + Quoted(key) + ": " + Quoted(value) + ",\n";
+  json += "  \"versionNote\": " + Lines(VersionNoteLines()) + ",\n";
+  json += "  \"commandList\": " + Lines(CommandListLines()) + ",\n";
+  json += "  \"exercises\": " + Lines(ExerciseLines()) + ",\n";
+  json += "  \"samplePrograms\": " + Lines(SampleProgramLines()) + ",\n";
+  json += "  \"menuItems\": " + MenuItems() + "\n}\n";
+  std::fputs(json.c_str(), stdout);
+  return std::ferror(stdout) ? 1 : 0;
+}
