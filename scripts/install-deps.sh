@@ -16,9 +16,19 @@ packages=(
   npm chromium
 )
 
+# A Node.js from elsewhere (NodeSource's package, say) brings its own npm and
+# conflicts with Debian's npm package: a command already on PATH is kept.
+provided_by_command() {
+  case "$1" in
+    nodejs) command -v node >/dev/null ;;
+    npm) command -v npm >/dev/null ;;
+    *) return 1 ;;
+  esac
+}
+
 missing=()
 for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' && ! provided_by_command "$p"; then
     missing+=("$p")
   fi
 done
