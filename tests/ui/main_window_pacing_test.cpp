@@ -17,30 +17,18 @@
 #include <memory>
 #include <vector>
 
+#include "tests/ui/main_window_fixture.h"
 #include "tests/ui/modal_script.h"
-#include "ui/main_window.h"
 
 namespace kurovel {
 namespace {
 
 using testing::ModalScript;
+using testing::U;
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
-class PacingTest : public ::testing::Test {
+class PacingTest : public testing::MainWindowFixture {
  protected:
-  void SetUp() override {
-    form_ = std::make_unique<MainWindow>(QStringList{});
-    form_->show();
-    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
-  }
-  template <typename T>
-  T* Find(const char* name) const {
-    T* found = form_->findChild<T*>(QString::fromUtf8(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-  }
-  QPlainTextEdit* Editor() const { return Find<QPlainTextEdit>("Memo1"); }
+  void SetUp() override { Start(); }
   QPushButton* Run() const { return Find<QPushButton>("Button6"); }
   QPushButton* Stop() const { return Find<QPushButton>("Button7"); }
   const TurtleState& Turtle() const { return form_->GetSession().turtle.State(); }
@@ -62,8 +50,6 @@ class PacingTest : public ::testing::Test {
     steps_ = std::move(steps);
     NextStep();
   }
-
-  std::unique_ptr<MainWindow> form_;
 
  private:
   void NextStep() {

@@ -22,6 +22,7 @@
 
 #include "engine/arrow.h"
 #include "engine/color.h"
+#include "main_window_fixture.h"
 #include "modal_script.h"
 #include "tests/files/files_test_support.h"
 #include "ui/dialogs.h"
@@ -33,33 +34,16 @@ namespace kurovel {
 namespace {
 
 using testing::ModalScript;
+using testing::U;
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 QStringList Sorted(QStringList texts) {
   texts.sort();
   return texts;
 }
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public testing::MainWindowFixture {
  protected:
-  void Start(const QStringList& arguments = {}) {
-    form_ = std::make_unique<MainWindow>(arguments);
-    form_->show();
-    QApplication::setActiveWindow(form_.get());
-    Settle();
-  }
-  static void Settle() {
-    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
-  }
-  template <typename T>
-  T* Find(const char* name) const {
-    T* found = form_->findChild<T*>(QString::fromUtf8(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-  }
-  QPlainTextEdit* Editor() const { return Find<QPlainTextEdit>("Memo1"); }
   QPushButton* Button(const char* name) const { return Find<QPushButton>(name); }
-  void Trigger(const char* action) const { Find<QAction>(action)->trigger(); }
   // A change as the user makes it: the modified flag goes up.
   void Type(const QString& text) const { Editor()->insertPlainText(text); }
   void EnterCommand(const QString& text) const {
@@ -124,7 +108,6 @@ class MainWindowTest : public ::testing::Test {
   }
 
   QTemporaryDir dir_;
-  std::unique_ptr<MainWindow> form_;
 };
 
 TEST_F(MainWindowTest, StartsWithTheDocumentedState) {
