@@ -119,7 +119,7 @@ QStringList QtNameFilters(std::string_view filter) {
   return filters;
 }
 
-QString RunFileDialog(QWidget* parent, const FileDialogSpec& request) {
+QString RunFileDialog(QWidget* parent, const FileDialogRequest& request) {
   QFileDialog dialog(parent);
   // The toolkit's own dialog: the same on every desktop, and tests can drive it.
   dialog.setOption(QFileDialog::DontUseNativeDialog);

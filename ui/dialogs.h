@@ -37,7 +37,7 @@ void ShowNotice(QWidget* parent, const QString& text);
 // in the toolkit's form "text (patterns)"; "*.*" matches every name.
 QStringList QtNameFilters(std::string_view filter);
 
-struct FileDialogSpec {
+struct FileDialogRequest {
   bool save = false;          // a save dialog asks before it accepts an existing file
   QStringList name_filters;   // the first one is selected when the dialog opens
   QString default_suffix;     // appended to a name typed without an extension
@@ -46,6 +46,6 @@ struct FileDialogSpec {
 };
 
 // The toolkit's own (non-native) dialog; the chosen path, or empty when cancelled.
-QString RunFileDialog(QWidget* parent, const FileDialogSpec& request);
+QString RunFileDialog(QWidget* parent, const FileDialogRequest& request);
 
 }  // namespace kurovel

@@ -142,8 +142,8 @@ TEST_F(PicturePreviewTest, OnlyThePictureDialogsHaveThePaneAndItFollowsTheSelect
       }
       dialog->reject();
     }});
-    FileDialogSpec spec{false, QtNameFilters("ビットマップ (*.bmp)|*.bmp"), QString(), first, picture_preview};
-    EXPECT_TRUE(RunFileDialog(nullptr, spec).isEmpty());
+    FileDialogRequest request{false, QtNameFilters("ビットマップ (*.bmp)|*.bmp"), QString(), first, picture_preview};
+    EXPECT_TRUE(RunFileDialog(nullptr, request).isEmpty());
     ASSERT_TRUE(script.Finished());
     EXPECT_EQ(has_pane, picture_preview);
     if (!picture_preview) continue;
