@@ -26,13 +26,6 @@ TextEncoding LoadIntoEditor(const QString& path, EditorContent& editor, QString&
   return encoding;
 }
 
-QString ReadEncodingNotice(TextEncoding encoding) {
-  if (encoding == TextEncoding::kShiftJis) return {};
-  const bool utf8 = encoding == TextEncoding::kUtf8;
-  return QStringLiteral("このファイルは %1 として読み込みました。保存するとシフトJISになります。")
-      .arg(utf8 ? QStringLiteral("UTF-8") : QStringLiteral("UTF-16"));
-}
-
 void SaveFromEditor(const QString& path, EditorContent& editor, QString& current_file_name,
                     const ProgressHook& progress) {
   SaveProgramFile(path, editor.text, &editor.source, progress);

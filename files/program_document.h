@@ -33,10 +33,6 @@ void ApplyLoadedText(EditorContent& editor, const QString& loaded_text);
 TextEncoding LoadIntoEditor(const QString& path, EditorContent& editor, QString& current_file_name,
                             const ProgressHook& progress = {});
 
-// What the window says once after reading a UTF-8 or UTF-16 file (saving writes
-// Shift-JIS); empty for a Shift-JIS file.
-QString ReadEncodingNotice(TextEncoding encoding);
-
 // Save, with the current name or one chosen in the dialog: writes the editor's
 // text, then clears the flag and path becomes the current file name. A failure
 // (KurovelError) changes neither.

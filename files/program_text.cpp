@@ -153,6 +153,12 @@ std::string ProgramUtf8FromUnicode(std::string_view bytes, TextEncoding encoding
   return text;
 }
 
+std::string ReadEncodingNotice(TextEncoding encoding) {
+  if (encoding == TextEncoding::kShiftJis) return {};
+  const std::string_view name = encoding == TextEncoding::kUtf8 ? "UTF-8" : "UTF-16";
+  return "このファイルは " + std::string(name) + " として読み込みました。保存するとシフトJISになります。";
+}
+
 std::string ProgramUtf8FromBytes(std::string_view bytes, TextEncoding* encoding) {
   const TextEncoding detected = DetectEncoding(bytes);
   if (encoding != nullptr) *encoding = detected;

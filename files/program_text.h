@@ -61,6 +61,10 @@ std::string ProgramUtf8FromShiftJis(std::string_view bytes, SourceLines* source 
 // sequence U+FFFD.
 std::string ProgramUtf8FromUnicode(std::string_view bytes, TextEncoding encoding);
 
+// What the window says once after reading a UTF-8 or UTF-16 file (saving writes
+// Shift-JIS), in UTF-8; empty for a Shift-JIS file.
+std::string ReadEncodingNotice(TextEncoding encoding);
+
 // The editor text of any program file's bytes, read by DetectEncoding.
 std::string ProgramUtf8FromBytes(std::string_view bytes, TextEncoding* encoding = nullptr);
 

@@ -613,7 +613,7 @@ void MainWindow::OpenIntoEditor(const QString& path) {
   const TextEncoding encoding = LoadIntoEditor(path, editor, file_name, progress.Hook());
   SetContent(editor, progress.Hook());
   current_file_name_ = file_name;
-  if (const QString notice = ReadEncodingNotice(encoding); !notice.isEmpty()) ShowNotice(this, notice);
+  if (const std::string notice = ReadEncodingNotice(encoding); !notice.empty()) ShowNotice(this, QString::fromStdString(notice));
 }
 
 void MainWindow::SaveEditorTo(const QString& path) {

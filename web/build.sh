@@ -18,7 +18,10 @@ mkdir -p "$out/site"
 if [ -d "$root/web/page" ]; then cp -R "$root/web/page/." "$out/site/"; fi
 cp "$out/cmake/kurovel.js" "$out/cmake/kurovel.wasm" "$out/site/"
 # --- the page's fixed texts (web/page/README.md) ---
-if [ -d "$root/web/page" ]; then "$root/web/texts/make_texts.sh" "$out/site/texts.json"; fi
+if [ -d "$root/web/page" ]; then
+  node "$out/cmake/make_texts.js" > "$out/site/texts.json.tmp"
+  mv "$out/site/texts.json.tmp" "$out/site/texts.json"
+fi
 # --- end of the page's fixed texts ---
 cp "$out/cmake/kurovel-run-web.js" "$out/cmake/kurovel-run-web.wasm" "$out/"
 

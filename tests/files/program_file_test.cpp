@@ -62,7 +62,7 @@ TEST(ProgramFile, ReadsUtf8AndUtf16AndSavesShiftJis) {
     QString current;
     EXPECT_EQ(LoadIntoEditor(folder.Path("u.kv"), editor, current), c.encoding) << c.bytes;
     EXPECT_EQ(editor.text, c.text) << c.bytes;
-    EXPECT_EQ(ReadEncodingNotice(c.encoding).isEmpty(), c.encoding == TextEncoding::kShiftJis);
+    EXPECT_EQ(ReadEncodingNotice(c.encoding).empty(), c.encoding == TextEncoding::kShiftJis);
   }
   EditorContent editor;
   QString current;

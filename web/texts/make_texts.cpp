@@ -10,6 +10,9 @@
 
 #include "engine/version.h"
 #include "files/pictures.h"
+#include "files/program_text.h"
+#include "language/errors.h"
+#include "language/text_encoding.h"
 #include "language/runner.h"
 #include "ui/help_texts.h"
 #include "ui/insertion_items.h"
@@ -97,6 +100,17 @@ int main() {
   json += "  \"commandList\": " + Lines(CommandListLines()) + ",\n";
   json += "  \"exercises\": " + Lines(ExerciseLines()) + ",\n";
   json += "  \"samplePrograms\": " + Lines(SampleProgramLines()) + ",\n";
+  // Messages that name a file, with "%1" where the name goes, as the error box shows them.
+  json += "  \"cannotOpen\": " + Quoted(ErrorBoxText(CannotOpenMessage("%1"))) + ",\n";
+  json += "  \"cannotCreate\": " + Quoted(ErrorBoxText(CannotCreateMessage("%1"))) + ",\n";
+  // The notice after reading a program file, by the encoding name the module reports.
+  json += "  \"readAsNotice\": {";
+  bool first_encoding = true;
+  for (const TextEncoding encoding : {TextEncoding::kUtf8, TextEncoding::kUtf16Le, TextEncoding::kUtf16Be}) {
+    json += (first_encoding ? "" : ", ") + Quoted(EncodingName(encoding)) + ": " + Quoted(ReadEncodingNotice(encoding));
+    first_encoding = false;
+  }
+  json += "},\n";
   json += "  \"menuItems\": " + MenuItems() + "\n}\n";
   std::fputs(json.c_str(), stdout);
   return std::ferror(stdout) ? 1 : 0;

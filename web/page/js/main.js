@@ -9,8 +9,6 @@ import * as files from "./file_io.js";
 
 const PROGRAM_TYPES = [{ description: "Original Files", accept: { "text/plain": [".kv"] } }];
 const PICTURE_TYPES = [{ description: "ビットマップ", accept: { "image/bmp": [".bmp"] } }];
-const READ_AS_NOTICE = "このファイルは %1 として読み込みました。保存するとシフトJISになります。";
-const ENCODING_NAMES = { "utf-8": "UTF-8", "utf-16le": "UTF-16", "utf-16be": "UTF-16" };
 const UNSAVED_MARK = "（未保存）";
 const RESIZE_SETTLE_MS = 100;
 
@@ -107,8 +105,8 @@ async function discardChangesAllowed() {
   return !documentState.modified || dialogs.okCancel(texts.warningCaption, texts.warningDiscard);
 }
 
-const cannotOpen = (name) => `ファイル ${name} は開けません.`;
-const cannotCreate = (name) => `ファイル ${name} を作成できません.`;
+const cannotOpen = (name) => texts.cannotOpen.replace("%1", name);
+const cannotCreate = (name) => texts.cannotCreate.replace("%1", name);
 
 async function loadProgram(picked) {
   if (!picked.bytes) return dialogs.error(cannotOpen(picked.name));
@@ -117,7 +115,7 @@ async function loadProgram(picked) {
   // A file whose text the editor already holds leaves the modified flag alone.
   const modified = normalized === editor.value ? documentState.modified : false;
   setDocument({ text: normalized, fileName: picked.name, handle: picked.handle, modified });
-  if (ENCODING_NAMES[encoding]) await dialogs.notice(READ_AS_NOTICE.replace("%1", ENCODING_NAMES[encoding]));
+  if (texts.readAsNotice[encoding]) await dialogs.notice(texts.readAsNotice[encoding]);
 }
 
 async function openProgram() {
