@@ -1,6 +1,6 @@
 // The browser page's module: one Kurovel session behind the C API of
 // kurovel_web.h. A run gives the browser its turn through Asyncify: the run's
-// hooks call emscripten_sleep(0) once a slice of run time has passed.
+// hooks call GiveBrowserATurn once a slice of run time has passed.
 
 #include "web/module/kurovel_web.h"
 
@@ -26,6 +26,21 @@
 #include "language/runner.h"
 #include "language/session.h"
 #include "language/text_encoding.h"
+
+// Suspends the run until the browser has handled what is waiting (input, a frame
+// to paint). A message to itself comes back at once after those; a zero timeout
+// (emscripten_sleep) is stretched to 4 ms once timeouts nest, idling a third of
+// every slice.
+EM_ASYNC_JS(void, GiveBrowserATurn, (), {
+  await new Promise((resume) => {
+    const channel = new MessageChannel();
+    channel.port1.onmessage = () => {
+      channel.port1.close();
+      resume();
+    };
+    channel.port2.postMessage(0);
+  });
+});
 
 namespace kurovel {
 namespace {
@@ -123,7 +138,7 @@ void GiveWay(WebSession& web) {
   if (web.command_lines_active > 0 || ++web.calls_until_clock < kCallsPerClockReading) return;
   web.calls_until_clock = 0;
   if (emscripten_get_now() - web.slice_start < kRunSliceMilliseconds) return;
-  emscripten_sleep(0);
+  GiveBrowserATurn();
   web.slice_start = emscripten_get_now();
 }
 
