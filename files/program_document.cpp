@@ -2,11 +2,12 @@
 
 #include <utility>
 
+#include "files/window_rules.h"
+
 namespace kurovel {
 
 QString CaptionFor(const QString& current_file_name) {
-  const QString title = QString::fromUtf8(kTitleText.data(), static_cast<qsizetype>(kTitleText.size()));
-  return current_file_name.isEmpty() ? title : title + QLatin1Char(' ') + current_file_name;
+  return QString::fromStdString(WindowCaption(current_file_name.toStdString()));
 }
 
 void ApplyLoadedText(EditorContent& editor, const QString& loaded_text) {

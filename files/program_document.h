@@ -11,7 +11,7 @@
 
 namespace kurovel {
 
-// TitleText alone, or TitleText, a blank and the path while a program file is shown.
+// WindowCaption of a path.
 QString CaptionFor(const QString& current_file_name);
 
 // The editor's text ("\n" between lines) and its modified flag, with the lines of

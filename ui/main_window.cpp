@@ -39,6 +39,7 @@
 #include "files/program_file.h"
 #include "ui/program_modified.h"
 #include "ui/start_rules.h"
+#include "files/window_rules.h"
 #include "ui/window_texts.h"
 
 namespace kurovel {
@@ -359,11 +360,14 @@ void MainWindow::CommandBoxKeyDown(const QKeyEvent& key) {
 
 void MainWindow::DropFiles(const QStringList& paths) {
   Guarded([&] {
-    if (paths.size() >= 2) {
+    std::vector<std::string> names;
+    for (const QString& path : paths) names.push_back(path.toStdString());
+    const DropRequest request = DropRequestFor(names);
+    if (request == DropRequest::kOneFileOnly) {
       ShowNotice(this, QString::fromUtf8(kDropOneFile));
       return;
     }
-    if (paths.size() == 1 && IsProgramFileName(paths.front())) {
+    if (request == DropRequest::kOpenProgram) {
       // Unsaved changes are never thrown away unasked, as with 開く.
       if (!ConfirmDiscard()) return;
       OpenIntoEditor(paths.front());

@@ -1,6 +1,5 @@
 #pragma once
-// Which files the main window takes as programs: the one command-line argument
-// and a dropped file.
+// The program the main window opens at start, from its command line.
 
 #include <QString>
 #include <QStringList>
@@ -11,9 +10,5 @@ namespace kurovel {
 // The program to open at start: only when there is exactly one argument and it
 // holds "KV" or "kv" anywhere (case-sensitive; "Kv" and "kV" do not count).
 std::optional<QString> CommandLineProgram(const QStringList& arguments);
-
-// A dropped file is a program when its extension (from the last "." after the
-// last path separator) is ".kv" in any ASCII letter case.
-bool IsProgramFileName(const QString& path);
 
 }  // namespace kurovel

@@ -20,6 +20,7 @@
 #include "files/bitmap_file.h"
 #include "files/pictures.h"
 #include "files/program_text.h"
+#include "files/window_rules.h"
 #include "language/cp932.h"
 #include "language/errors.h"
 #include "language/normalizer.h"
@@ -342,6 +343,21 @@ EMSCRIPTEN_KEEPALIVE void kv_forget_background(void) {
 EMSCRIPTEN_KEEPALIVE int kv_save_picture(void) {
   WebSession& web = Current();
   return Guarded([&] { g_buffer = EncodeBitmap(TakeDrawingSnapshot(web.surface)); });
+}
+
+EMSCRIPTEN_KEEPALIVE const char* kv_caption(const char* file_name_utf8) {
+  return Returned(WindowCaption(file_name_utf8));
+}
+
+EMSCRIPTEN_KEEPALIVE int kv_drop_request(const char* names_utf8, int count) {
+  std::vector<std::string> names;
+  const std::string_view joined(names_utf8);
+  for (std::size_t start = 0; static_cast<int>(names.size()) < count;) {
+    const std::size_t end = std::min(joined.find('\n', start), joined.size());
+    names.emplace_back(joined.substr(start, end - start));
+    start = end + 1;
+  }
+  return static_cast<int>(DropRequestFor(names));
 }
 
 EMSCRIPTEN_KEEPALIVE const std::uint8_t* kv_buffer(void) {

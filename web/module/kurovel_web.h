@@ -121,6 +121,12 @@ void kv_forget_background(void);
 // when the surface is too narrow or empty (kv_message()).
 int kv_save_picture(void);
 
+// The window's caption while file_name_utf8 (empty: none) is the program shown.
+const char* kv_caption(const char* file_name_utf8);
+// What dropping these files asks for (names joined by "\n", count of them):
+// 0 nothing, 1 open the program, 2 say that one file is dropped at a time.
+int kv_drop_request(const char* names_utf8, int count);
+
 // The bytes of the last kv_write_program or kv_save_picture.
 const std::uint8_t* kv_buffer(void);
 int kv_buffer_size(void);

@@ -1,7 +1,7 @@
 // Keeps the site's files so the page works without a network once opened:
 // answers from the cache at once and refreshes the cache from the network.
 
-const CACHE = "kurovel-v1";
+const CACHE = "kurovel-v2";
 const FILES = [
   "./", "index.html", "manifest.webmanifest", "texts.json", "kurovel.js", "kurovel.wasm",
   "css/kurovel.css",

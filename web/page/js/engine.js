@@ -3,6 +3,7 @@
 import KurovelModule from "../kurovel.js";
 
 export const RunResult = Object.freeze({ finished: 0, stopped: 1, unbalanced: 2, error: 3 });
+const DROP_REQUESTS = ["nothing", "open", "oneFileOnly"];
 
 export async function loadEngine(width, height) {
   const kv = await KurovelModule();
@@ -61,6 +62,10 @@ export async function loadEngine(width, height) {
     loadBackground: (bytes) => outcome(withBytes(bytes, (p, n) => kv._kv_load_background(p, n)) !== 0),
     clearScreen: () => outcome(kv._kv_clear_screen() !== 0),
     forgetBackground: () => kv._kv_forget_background(),
+    caption: (fileName) => kv.ccall("kv_caption", "string", ["string"], [fileName]),
+    // "nothing", "open" or "oneFileOnly" for dropped files of these names.
+    dropRequest: (names) => DROP_REQUESTS[kv.ccall("kv_drop_request", "number", ["string", "number"],
+                                                   [names.join("\n"), names.length])],
     savePicture() {
       const failed = kv._kv_save_picture() !== 0;
       return outcome(failed, failed ? {} : { bytes: takeBuffer() });

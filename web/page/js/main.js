@@ -35,7 +35,7 @@ const documentState = { fileName: "", handle: null, modified: false, restored: f
 let lastSaveName = "";
 
 function showCaption() {
-  const base = documentState.fileName ? `${texts.titleText} ${documentState.fileName}` : texts.titleText;
+  const base = engine.caption(documentState.fileName);
   const caption = documentState.restored ? `${base} ${UNSAVED_MARK}` : base;
   $("caption").textContent = caption;
   document.title = caption;
@@ -219,9 +219,12 @@ document.addEventListener("dragover", (event) => event.preventDefault());
 document.addEventListener("drop", async (event) => {
   event.preventDefault();
   const dropped = [...(event.dataTransfer?.files ?? [])];
-  if (dropped.length > 1) return dialogs.notice(texts.dropOneFile);
+  const request = engine.dropRequest(dropped.map((file) => file.name));
+  if (request === "oneFileOnly") return dialogs.notice(texts.dropOneFile);
+  if (request !== "open") return;
+  // Unsaved changes are never thrown away unasked, as with 呼出.
+  if (!(await discardChangesAllowed())) return;
   const [file] = dropped;
-  if (!file || !/\.kv$/i.test(file.name)) return;
   let bytes = null;
   try { bytes = new Uint8Array(await file.arrayBuffer()); } catch { /* reported below */ }
   await loadProgram({ name: file.name, bytes, handle: null });

@@ -144,6 +144,32 @@ describe("program files", () => {
     await page.context().close();
   });
 
+  test("drops: several files give the notice, a program asks first when the editor is changed", async () => {
+    const page = await site.newPage();
+    const drop = (names) => page.evaluate((names) => {
+      const data = new DataTransfer();
+      for (const name of names) data.items.add(new File(["fd 5"], name, { type: "text/plain" }));
+      const event = new DragEvent("drop", { dataTransfer: data, bubbles: true, cancelable: true });
+      document.getElementById("PaintBox1").dispatchEvent(event);
+    }, names);
+    const answer = (caption) => page.click(`dialog.box[open] button:has-text('${caption}')`);
+
+    await drop(["a.kv", "b.kv"]);
+    assert.deepEqual(await boxText(page), { caption: TEXTS.applicationTitle, text: TEXTS.dropOneFile });
+    await answer("OK");
+    await page.fill("#Memo1", "fd 10");
+    await drop(["a.kv"]);
+    assert.deepEqual(await boxText(page), { caption: TEXTS.warningCaption, text: TEXTS.warningDiscard });
+    await answer("キャンセル");
+    assert.equal(await page.inputValue("#Memo1"), "fd 10");
+    await drop(["notes.txt"]);  // not a program: ignored, no box
+    await drop(["A.KV"]);
+    await answer("OK");
+    await page.waitForFunction(() => document.getElementById("Memo1").value === "fd 5");
+    assert.equal(await page.title(), `${TEXTS.titleText} A.KV`);
+    await page.context().close();
+  });
+
   test("a character without a Shift-JIS form is refused and nothing is downloaded", async () => {
     const page = await site.newPage();
     await page.fill("#Memo1", "fd 10\n😀");
