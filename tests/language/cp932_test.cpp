@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -49,6 +50,14 @@ TEST(ErrorTexts, PointAfterCharactersAbovePointAndQuotedText) {
   };
   for (const auto& [message, shown] : cases) EXPECT_EQ(ErrorBoxText(message), shown);
   EXPECT_EQ(NotAnIntegerMessage("\x82\xA0" "1"), "'あ1' は整数ではありません");
+}
+
+// The error box names a failed allocation in Japanese; every other error shows its own text.
+TEST(ErrorTexts, FailedAllocationIsOutOfMemory) {
+  EXPECT_EQ(ErrorMessageOf(std::bad_alloc()), kOutOfMemory);
+  EXPECT_EQ(ErrorMessageOf(std::bad_array_new_length()), kOutOfMemory);
+  EXPECT_EQ(ErrorMessageOf(KurovelError("ファイル a は開けません")), "ファイル a は開けません");
+  EXPECT_EQ(ErrorMessageOf(std::length_error("too long")), "too long");
 }
 
 }  // namespace
