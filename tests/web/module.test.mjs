@@ -202,26 +202,33 @@ test("pictures: background loaded from bytes, drawing saved as kurovel-run saves
   assert.equal(text("kv_message"), "描画領域の幅が 10 ピクセル以下のため、保存する画像がありません.");
 });
 
-test("a long run gives the event loop its turns, takes typed lines and stops on kv_stop", async () => {
-  call("kv_create", 361, 446);
-  let timerRuns = 0;
-  const pending = run("repeat 100000000\nfd 1\nrt 1\nnext");
-  assert.equal(kv._kv_running(), 1);
-  await new Promise((resolve) => {
-    const tick = () => {
-      timerRuns += 1;
-      if (timerRuns === 2) assert.equal(directWithString("kv_command_line", "var7 77"), 0);
-      if (timerRuns < 3) return setTimeout(tick, 1);
-      kv._kv_stop();
-      resolve();
-    };
-    setTimeout(tick, 1);
+// A run gives its turns from the executor's hook (turtle commands) and from the
+// runner's line hook (lines without turtle commands, such as "inc").
+for (const [kind, program] of [
+  ["turtle commands", "repeat 100000000\nfd 1\nrt 1\nnext"],
+  ["only inc lines", "repeat 100000000\ninc var1 1\nnext"],
+]) {
+  test(`a long run of ${kind} gives the event loop its turns, takes typed lines and stops on kv_stop`, async () => {
+    call("kv_create", 361, 446);
+    let timerRuns = 0;
+    const pending = run(program);
+    assert.equal(kv._kv_running(), 1);
+    await new Promise((resolve) => {
+      const tick = () => {
+        timerRuns += 1;
+        if (timerRuns === 2) assert.equal(directWithString("kv_command_line", "var7 77"), 0);
+        if (timerRuns < 3) return setTimeout(tick, 1);
+        kv._kv_stop();
+        resolve();
+      };
+      setTimeout(tick, 1);
+    });
+    assert.equal(await pending, 1);
+    assert.equal(timerRuns, 3);
+    assert.equal(kv._kv_running(), 0);
+    assert.equal(JSON.parse(text("kv_state_json")).variables[6], 77);
+    assert.equal(text("kv_normalized"), program);
+    assert.equal(await run("fd 10"), 0);  // a stopped run leaves the runner ready for the next
+    assert.equal(text("kv_normalized"), "fd 10");
   });
-  assert.equal(await pending, 1);
-  assert.equal(timerRuns, 3);
-  assert.equal(kv._kv_running(), 0);
-  assert.equal(JSON.parse(text("kv_state_json")).variables[6], 77);
-  assert.equal(text("kv_normalized"), "repeat 100000000\nfd 1\nrt 1\nnext");
-  assert.equal(await run("fd 10"), 0);  // a stopped run leaves the runner ready for the next
-  assert.equal(text("kv_normalized"), "fd 10");
-});
+}

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/kurovel_run_state.h"
+#include "engine/deferred_not_xor_surface.h"
 #include "engine/limits.h"
 #include "engine/raster_surface.h"
 #include "files/bitmap_file.h"
@@ -88,9 +89,12 @@ std::string JoinUtf8(const LineBuffer& lines) {
 }
 
 struct WebSession {
-  WebSession(std::int32_t width, std::int32_t height) : surface(width, height), session(surface) {}
+  WebSession(std::int32_t width, std::int32_t height) : raster(width, height), drawing(raster), session(drawing) {}
 
-  RasterSurface surface;
+  // The turtle draws through `drawing`, which holds back the arrow's lines; the
+  // pixels are read only through drawing.Flushed().
+  RasterSurface raster;
+  DeferredNotXorSurface drawing;
   Session session;
   PictureState pictures;
   HeadlessRunnerHost host;      // the lines of the current run
@@ -145,8 +149,9 @@ void GiveWay(WebSession& web) {
 
 // The surface's 0xffRRGGBB words of one rectangle as RGBA bytes.
 void CopyRgba(WebSession& web, const PixelRect& rect) {
-  const std::int32_t width = web.surface.Width();
-  const std::uint32_t* bits = web.surface.Bits();
+  const RasterSurface& raster = web.drawing.Flushed();
+  const std::int32_t width = raster.Width();
+  const std::uint32_t* bits = raster.Bits();
   for (std::int32_t y = rect.top; y < rect.bottom; ++y) {
     for (std::int32_t x = rect.left; x < rect.right; ++x) {
       const std::uint32_t word = bits[static_cast<std::size_t>(y) * width + x];
@@ -183,18 +188,18 @@ EMSCRIPTEN_KEEPALIVE int kv_create(int width, int height) {
 
 EMSCRIPTEN_KEEPALIVE int kv_resize(int width, int height) {
   WebSession& web = Current();
-  web.surface.Resize(ClampSide(width), ClampSide(height));
+  web.drawing.Flushed().Resize(ClampSide(width), ClampSide(height));
   web.whole_surface_dirty = true;
-  web.session.Repaint(web.surface.Width(), web.surface.Height());
+  web.session.Repaint(web.drawing.Width(), web.drawing.Height());
   return Guarded([&] { LayRememberedBackground(web.session.turtle, web.pictures); });
 }
 
-EMSCRIPTEN_KEEPALIVE int kv_width(void) { return Current().surface.Width(); }
-EMSCRIPTEN_KEEPALIVE int kv_height(void) { return Current().surface.Height(); }
+EMSCRIPTEN_KEEPALIVE int kv_width(void) { return Current().drawing.Width(); }
+EMSCRIPTEN_KEEPALIVE int kv_height(void) { return Current().drawing.Height(); }
 
 EMSCRIPTEN_KEEPALIVE const std::uint8_t* kv_pixels(void) {
   WebSession& web = Current();
-  const std::size_t size = static_cast<std::size_t>(web.surface.Width()) * web.surface.Height() * 4;
+  const std::size_t size = static_cast<std::size_t>(web.drawing.Width()) * web.drawing.Height() * 4;
   if (web.rgba.size() != size) {
     web.rgba.assign(size, 0xff);
     web.whole_surface_dirty = true;
@@ -205,10 +210,11 @@ EMSCRIPTEN_KEEPALIVE const std::uint8_t* kv_pixels(void) {
 EMSCRIPTEN_KEEPALIVE int kv_take_dirty(int* rect) {
   WebSession& web = Current();
   kv_pixels();  // the buffer has the surface's size
-  PixelRect dirty = web.surface.TakeDirtyRect();
-  if (web.whole_surface_dirty) dirty = PixelRect{0, 0, web.surface.Width(), web.surface.Height()};
+  RasterSurface& raster = web.drawing.Flushed();
+  PixelRect dirty = raster.TakeDirtyRect();
+  if (web.whole_surface_dirty) dirty = PixelRect{0, 0, raster.Width(), raster.Height()};
   web.whole_surface_dirty = false;
-  dirty = ClipToSurface(dirty, web.surface);
+  dirty = ClipToSurface(dirty, raster);
   if (dirty.Empty()) {
     std::fill(rect, rect + 4, 0);
     return 0;
@@ -288,7 +294,7 @@ EMSCRIPTEN_KEEPALIVE const char* kv_message(void) { return g_message.c_str(); }
 EMSCRIPTEN_KEEPALIVE const char* kv_state_json(void) {
   WebSession& web = Current();
   const LineBuffer& normalized = web.last_was_run ? web.session.runner.NormalizedProgram() : web.report.normalized;
-  return Returned(StateJson(web.session, web.surface, web.report, normalized));
+  return Returned(StateJson(web.session, web.drawing.Flushed(), web.report, normalized));
 }
 
 EMSCRIPTEN_KEEPALIVE const char* kv_normalized(void) {
@@ -342,7 +348,7 @@ EMSCRIPTEN_KEEPALIVE void kv_forget_background(void) {
 
 EMSCRIPTEN_KEEPALIVE int kv_save_picture(void) {
   WebSession& web = Current();
-  return Guarded([&] { g_buffer = EncodeBitmap(TakeDrawingSnapshot(web.surface)); });
+  return Guarded([&] { g_buffer = EncodeBitmap(TakeDrawingSnapshot(web.drawing)); });
 }
 
 EMSCRIPTEN_KEEPALIVE const char* kv_caption(const char* file_name_utf8) {

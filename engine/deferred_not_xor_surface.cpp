@@ -1,0 +1,75 @@
+// Not-xor lines held back until something else is drawn or the pixels are read.
+
+#include "engine/deferred_not_xor_surface.h"
+
+#include <algorithm>
+
+namespace kurovel {
+
+DeferredNotXorSurface::DeferredNotXorSurface(RasterSurface& raster) : raster_(raster) {}
+
+void DeferredNotXorSurface::MoveTo(std::int32_t x, std::int32_t y) {
+  cur_x_ = x;
+  cur_y_ = y;
+}
+
+void DeferredNotXorSurface::LineTo(std::int32_t x, std::int32_t y) {
+  const HeldLine line{cur_x_, cur_y_, x, y, raster_.GetPenColor()};
+  cur_x_ = x;
+  cur_y_ = y;
+  switch (raster_.GetPenMode()) {
+    case PenMode::kNop:
+      return;
+    case PenMode::kCopy:
+      DrawHeldLines();
+      raster_.MoveTo(line.x0, line.y0);
+      raster_.LineTo(line.x1, line.y1);
+      return;
+    case PenMode::kNotXor:
+      break;
+  }
+  const auto end = held_.begin() + static_cast<std::ptrdiff_t>(held_count_);
+  const auto same = std::find(held_.begin(), end, line);
+  if (same != end) {  // drawn twice: the pixels are back as they were
+    *same = held_[--held_count_];
+    return;
+  }
+  if (held_count_ == kMaxHeldLines) DrawHeldLines();
+  held_[held_count_++] = line;
+}
+
+void DeferredNotXorSurface::Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
+  Flushed().Rectangle(x1, y1, x2, y2);
+}
+
+void DeferredNotXorSurface::CopyPictureIn(const Picture& picture, std::int32_t x, std::int32_t y, std::int32_t w,
+                                          std::int32_t h) {
+  Flushed().CopyPictureIn(picture, x, y, w, h);
+}
+
+void DeferredNotXorSurface::CopyPictureOut(Picture& picture, std::int32_t w, std::int32_t h) const {
+  Flushed().CopyPictureOut(picture, w, h);
+}
+
+RasterSurface& DeferredNotXorSurface::Flushed() const {
+  DrawHeldLines();
+  return raster_;
+}
+
+void DeferredNotXorSurface::DrawHeldLines() const {
+  if (held_count_ == 0) return;
+  const ColorValue pen_color = raster_.GetPenColor();
+  const PenMode pen_mode = raster_.GetPenMode();
+  raster_.SetPenMode(PenMode::kNotXor);
+  for (std::size_t k = 0; k < held_count_; ++k) {
+    const HeldLine& line = held_[k];
+    raster_.SetPenColor(line.color);
+    raster_.MoveTo(line.x0, line.y0);
+    raster_.LineTo(line.x1, line.y1);
+  }
+  held_count_ = 0;
+  raster_.SetPenColor(pen_color);
+  raster_.SetPenMode(pen_mode);
+}
+
+}  // namespace kurovel
