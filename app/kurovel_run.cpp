@@ -13,7 +13,7 @@
 #include "files/output_files.h"
 #include "app/kurovel_run_limits.h"
 #include "app/kurovel_run_options.h"
-#include "app/kurovel_run_state.h"
+#include "controllers/state_json.h"
 #include "engine/picture.h"
 #include "engine/raster_surface.h"
 #include "language/errors.h"

@@ -2,13 +2,7 @@
 
 #include <utility>
 
-#include "files/window_rules.h"
-
 namespace kurovel {
-
-QString CaptionFor(const QString& current_file_name) {
-  return QString::fromStdString(WindowCaption(current_file_name.toStdString()));
-}
 
 void ApplyLoadedText(EditorContent& editor, const QString& loaded_text) {
   // Setting a text equal to the editor's is no change at all, so the flag survives.

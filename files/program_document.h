@@ -11,9 +11,6 @@
 
 namespace kurovel {
 
-// WindowCaption of a path.
-QString CaptionFor(const QString& current_file_name);
-
 // The editor's text ("\n" between lines) and its modified flag, with the lines of
 // the program file last read or written, which saving reuses for unchanged lines.
 struct EditorContent {

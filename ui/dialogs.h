@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <string_view>
 
-#include "ui/window_texts.h"
+#include "controllers/window_texts.h"
 
 class QCoreApplication;
 class QWidget;

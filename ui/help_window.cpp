@@ -17,7 +17,7 @@
 #include <string_view>
 #include <utility>
 
-#include "ui/help_texts.h"
+#include "controllers/help_texts.h"
 
 namespace kurovel {
 namespace {

@@ -20,7 +20,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/insertion_items.h"
+#include "controllers/insertion_items.h"
 
 class QMenu;
 class QPlainTextEdit;

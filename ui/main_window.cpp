@@ -39,8 +39,8 @@
 #include "files/program_file.h"
 #include "ui/program_modified.h"
 #include "ui/start_rules.h"
-#include "files/window_rules.h"
-#include "ui/window_texts.h"
+#include "controllers/window_rules.h"
+#include "controllers/window_texts.h"
 
 namespace kurovel {
 
@@ -54,6 +54,8 @@ constexpr const char* kTraceOmitted = "（以下 %1 行は省略しました）"
 constexpr std::string_view kProgramFilter = "Original Files|*.kv|All Files|*.*";
 
 QString Utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+QString CaptionFor(const QString& current_file_name) { return Utf8(WindowCaption(current_file_name.toStdString())); }
 
 // The editor and the command box hold Unicode; the language works on CP932. A
 // character CP932 cannot hold becomes "?", as the platform's own conversion does.

@@ -1,6 +1,6 @@
 #include "ui/start_rules.h"
 
-#include "files/window_rules.h"
+#include "controllers/window_rules.h"
 
 namespace kurovel {
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "language/cp932.h"
-#include "ui/help_texts.h"
+#include "controllers/help_texts.h"
 #include "ui/help_window.h"
 
 namespace kurovel {

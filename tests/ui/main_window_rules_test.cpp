@@ -6,7 +6,6 @@
 #include <tuple>
 #include <vector>
 
-#include "files/window_rules.h"
 #include "ui/dialogs.h"
 #include "ui/form_layout.h"
 #include "ui/start_rules.h"
@@ -46,34 +45,6 @@ TEST(StartRulesTest, CommandLineArgumentMustBeAloneAndHoldKvOrKV) {
     EXPECT_EQ(CommandLineProgram(c.arguments), c.loaded ? std::optional(c.arguments.front()) : std::nullopt)
         << c.arguments.join(QStringLiteral(" | ")).toStdString();
   }
-}
-
-TEST(StartRulesTest, DroppedFileIsAProgramByItsLastExtension) {
-  struct Case {
-    const char* path;
-    bool program;
-  };
-  const Case cases[] = {
-      {"/home/u/a.kv", true},    {"/home/u/a.KV", true},     {"/home/u/a.Kv", true},
-      {"/home/u/a.kvx", false},  {"/home/u/a.kv.txt", false}, {"/home/u/dir.kv/file", false},
-      {"/home/u/noext", false},  {"/home/u/.kv", true},       {"/home/u/a.k", false},
-  };
-  for (const Case& c : cases) EXPECT_EQ(IsProgramFileName(c.path), c.program) << c.path;
-}
-
-TEST(StartRulesTest, ADropOpensOneProgramAndAsksForOneFileAtATime) {
-  struct Case {
-    std::vector<std::string> paths;
-    DropRequest request;
-  };
-  const Case cases[] = {
-      {{}, DropRequest::kNothing},
-      {{"/home/u/a.kv"}, DropRequest::kOpenProgram},
-      {{"/home/u/a.txt"}, DropRequest::kNothing},
-      {{"/home/u/a.kv", "/home/u/b.kv"}, DropRequest::kOneFileOnly},
-      {{"/home/u/a.txt", "/home/u/b.txt"}, DropRequest::kOneFileOnly},
-  };
-  for (const Case& c : cases) EXPECT_EQ(DropRequestFor(c.paths), c.request) << c.paths.size();
 }
 
 TEST(DialogsTest, FiltersBecomeTheToolkitsForm) {

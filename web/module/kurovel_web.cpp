@@ -14,14 +14,14 @@
 #include <string_view>
 #include <vector>
 
-#include "app/kurovel_run_state.h"
+#include "controllers/state_json.h"
 #include "engine/deferred_not_xor_surface.h"
 #include "engine/limits.h"
 #include "engine/raster_surface.h"
 #include "files/bitmap_file.h"
 #include "files/pictures.h"
 #include "files/program_text.h"
-#include "files/window_rules.h"
+#include "controllers/window_rules.h"
 #include "language/cp932.h"
 #include "language/errors.h"
 #include "language/normalizer.h"

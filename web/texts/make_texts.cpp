@@ -14,9 +14,9 @@
 #include "language/errors.h"
 #include "language/text_encoding.h"
 #include "language/runner.h"
-#include "ui/help_texts.h"
-#include "ui/insertion_items.h"
-#include "ui/window_texts.h"
+#include "controllers/help_texts.h"
+#include "controllers/insertion_items.h"
+#include "controllers/window_texts.h"
 
 namespace {
 

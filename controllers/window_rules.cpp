@@ -1,4 +1,4 @@
-#include "files/window_rules.h"
+#include "controllers/window_rules.h"
 
 #include "engine/version.h"
 

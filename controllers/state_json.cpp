@@ -1,4 +1,4 @@
-#include "app/kurovel_run_state.h"
+#include "controllers/state_json.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 // The item table of PopupMenu1.
 
-#include "ui/insertion_items.h"
+#include "controllers/insertion_items.h"
 
 #include <array>
 

@@ -2,7 +2,7 @@
 // blanks are written as \u3000 so that they cannot be mistaken for ASCII blanks,
 // which matter too: several lines end with them.
 
-#include "ui/help_texts.h"
+#include "controllers/help_texts.h"
 
 #include <array>
 
