@@ -11,5 +11,7 @@ inline constexpr const char* kWarningDiscard = "プログラムが変更され�
 inline constexpr const char* kWarningSave = "プログラムが変更されています。保存しますか？";
 inline constexpr const char* kWarningCaptionFile = "警告!";
 inline constexpr const char* kDropOneFile = "ドロップするファイルは1つにしてください。";
+// After the caption while the editor shows a kept draft that was never saved.
+inline constexpr const char* kUnsavedMark = "（未保存）";
 
 }  // namespace kurovel

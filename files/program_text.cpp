@@ -159,10 +159,14 @@ std::string ReadEncodingNotice(TextEncoding encoding) {
   return "このファイルは " + std::string(name) + " として読み込みました。保存するとシフトJISになります。";
 }
 
-std::string ProgramUtf8FromBytes(std::string_view bytes, TextEncoding* encoding) {
+std::string ProgramUtf8FromBytes(std::string_view bytes, TextEncoding* encoding, SourceLines* source,
+                                 const ProgressHook& progress) {
   const TextEncoding detected = DetectEncoding(bytes);
   if (encoding != nullptr) *encoding = detected;
-  return detected == TextEncoding::kShiftJis ? ProgramUtf8FromShiftJis(bytes) : ProgramUtf8FromUnicode(bytes, detected);
+  if (detected == TextEncoding::kShiftJis) return ProgramUtf8FromShiftJis(bytes, source, progress);
+  // Every line of a UTF-8 or UTF-16 file is converted when it is saved.
+  if (source != nullptr) *source = SourceLines();
+  return ProgramUtf8FromUnicode(bytes, detected);
 }
 
 std::string UnsavableCharacterMessage(std::size_t line_number, std::string_view line_utf8, std::size_t offset) {

@@ -65,8 +65,11 @@ std::string ProgramUtf8FromUnicode(std::string_view bytes, TextEncoding encoding
 // Shift-JIS), in UTF-8; empty for a Shift-JIS file.
 std::string ReadEncodingNotice(TextEncoding encoding);
 
-// The editor text of any program file's bytes, read by DetectEncoding.
-std::string ProgramUtf8FromBytes(std::string_view bytes, TextEncoding* encoding = nullptr);
+// The editor text of any program file's bytes, read by DetectEncoding. source, when
+// given, receives the lines saving needs (none for a UTF-8 or UTF-16 file); progress
+// hears how far a Shift-JIS file has been read and may cancel.
+std::string ProgramUtf8FromBytes(std::string_view bytes, TextEncoding* encoding = nullptr,
+                                 SourceLines* source = nullptr, const ProgressHook& progress = {});
 
 // The refusal to save a line: "N 行目の文字「c」(U+XXXX) はシフトJISで保存できません"
 // for the character at byte offset of line_utf8 (line_number counts from 1). The
