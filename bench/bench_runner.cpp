@@ -9,7 +9,7 @@
 
 #include "engine/raster_surface.h"
 #include "language/runner.h"
-#include "language/event_budget.h"
+#include "controllers/event_budget.h"
 #include "language/session.h"
 
 namespace kurovel {

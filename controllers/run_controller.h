@@ -18,8 +18,8 @@
 #include <string_view>
 
 #include "controllers/requests.h"
-#include "language/event_budget.h"
-#include "language/run_speed.h"
+#include "controllers/event_budget.h"
+#include "controllers/run_speed.h"
 #include "language/runner.h"
 #include "language/session.h"
 

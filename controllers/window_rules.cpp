@@ -1,6 +1,6 @@
 #include "controllers/window_rules.h"
 
-#include "engine/version.h"
+#include "controllers/window_title.h"
 
 namespace kurovel {
 

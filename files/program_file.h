@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,24 +32,9 @@ std::string ProgramBytesFromText(const QString& text, const SourceLines& source 
 // text up to the first NUL character, each CR LF, lone CR and lone LF one "\n".
 QString ProgramTextFromUnicode(std::string_view bytes, TextEncoding encoding);
 
-// Reads a program file into editor text; source, when given, receives its lines
-// (none for a UTF-8 or UTF-16 file, whose every line is converted on saving), and
-// encoding, when given, how the file was read (see DetectEncoding).
-// Throws KurovelError with "ファイル %s は開けません" when it cannot be read and
-// kTextTooLarge when it is larger than kMaxProgramFileBytes.
-// progress hears how far the reading has got and may cancel it.
-QString LoadProgramFile(const QString& path, SourceLines* source = nullptr, TextEncoding* encoding = nullptr,
-                        const ProgressHook& progress = {});
-
-// Writes editor text to a program file, creating it or replacing the whole of it;
-// an empty text gives a 0-byte file. Nothing is written when the text holds a
-// character CP932 cannot hold. The old file stays intact on every failure. Throws
-// KurovelError with "ファイル %s を作成できません" when the file cannot be created or
-// replaced (a read-only file included). source, when given, supplies the bytes of
-// unchanged lines and, on success, receives the lines written.
-// progress hears how far the conversion has got and may cancel it, before
-// anything is written.
-void SaveProgramFile(const QString& path, const QString& text, SourceLines* source = nullptr,
-                     const ProgressHook& progress = {});
+// The first max_bytes + 1 bytes of a file (all of a smaller one), so that a caller
+// can tell a file over its limit without reading it whole; nullopt when it cannot
+// be opened or read (a folder, a missing file).
+std::optional<std::string> ReadFileHead(const QString& path, std::int64_t max_bytes);
 
 }  // namespace kurovel

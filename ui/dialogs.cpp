@@ -69,10 +69,8 @@ bool InstallJapaneseTranslations(QCoreApplication& app) {
   return QCoreApplication::installTranslator(translator);
 }
 
-void ShowErrorBox(QWidget* parent, std::string_view message_utf8) {
-  const std::string text = ErrorBoxText(message_utf8);
-  RunBox(parent, QMessageBox::Critical, QString::fromUtf8(kApplicationTitle),
-         QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), QMessageBox::Ok, QMessageBox::Ok);
+void ShowErrorBox(QWidget* parent, const QString& text) {
+  RunBox(parent, QMessageBox::Critical, QString::fromUtf8(kApplicationTitle), text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 bool AskOkCancel(QWidget* parent, const QString& caption, const QString& text) {

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <string_view>
 
+#include "controllers/requests.h"
 #include "controllers/window_texts.h"
 
 class QCoreApplication;
@@ -18,14 +19,14 @@ namespace kurovel {
 // overwrite question); true when the translation was found.
 bool InstallJapaneseTranslations(QCoreApplication& app);
 
-// Caption "Kurovel", error icon, one OK button, text ErrorBoxText(message).
-void ShowErrorBox(QWidget* parent, std::string_view message_utf8);
+// Caption "Kurovel", error icon, one OK button; text as the error box shows it
+// (ErrorBoxText).
+void ShowErrorBox(QWidget* parent, const QString& text);
 
 // No icon; true only for OK.
 bool AskOkCancel(QWidget* parent, const QString& caption, const QString& text);
 
-enum class Answer { kYes, kNo, kCancel };
-// No icon; closing the box gives Cancel.
+// No icon; kYes, kNo or kCancel; closing the box gives kCancel.
 Answer AskYesNoCancel(QWidget* parent, const QString& caption, const QString& text);
 
 // No icon, one OK button.

@@ -18,7 +18,7 @@ int show_delay_ms = kDefaultShowDelayMs;
 
 }  // namespace
 
-FileProgress::FileProgress(QWidget* parent, const char* label_utf8) : parent_(parent), label_(QString::fromUtf8(label_utf8)) {
+FileProgress::FileProgress(QWidget* parent, const QString& label) : parent_(parent), label_(label) {
   started_.start();
   since_events_.start();
 }

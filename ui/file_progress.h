@@ -15,12 +15,9 @@ class QWidget;
 
 namespace kurovel {
 
-inline constexpr const char* kLoadingProgramText = "プログラムを読み込んでいます…";
-inline constexpr const char* kSavingProgramText = "プログラムを保存しています…";
-
 class FileProgress {
  public:
-  FileProgress(QWidget* parent, const char* label_utf8);
+  FileProgress(QWidget* parent, const QString& label);
   ~FileProgress();
   FileProgress(const FileProgress&) = delete;
   FileProgress& operator=(const FileProgress&) = delete;

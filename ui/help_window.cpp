@@ -29,19 +29,19 @@ constexpr QPoint kDesignedPlace(616, 307);
 constexpr QSize kOuterSize(461, 348);  // frame included
 
 constexpr HelpLabel kVersionLabels[] = {
-    {"Label1", {24, 16, 204, 21}, 21, kProductTitle},
-    {"Label2", {256, 18, 53, 19}, 19, kVersionLabel},
-    {"Label5", {344, 24, 83, 13}, 13, kEditionDate},
-    {"Label3", {8, 48, 355, 15}, 15, kAimLine1},
-    {"Label4", {8, 72, 326, 15}, 15, kAimLine2},
+    {"Form2.Label1", {24, 16, 204, 21}, 21, kProductTitle},
+    {"Form2.Label2", {256, 18, 53, 19}, 19, kVersionLabel},
+    {"Form2.Label5", {344, 24, 83, 13}, 13, kEditionDate},
+    {"Form2.Label3", {8, 48, 355, 15}, 15, kAimLine1},
+    {"Form2.Label4", {8, 72, 326, 15}, 15, kAimLine2},
 };
 constexpr QRect kVersionNoteGeometry(8, 96, 409, 153);
 constexpr QRect kCloseButtonGeometry(200, 256, 65, 25);
 
 const HelpTextPage kTextPages[] = {
-    {"TabSheet2", kCommandListTabCaption, "Memo2", CommandListLines, QRect()},
-    {"TabSheet3", kExerciseTabCaption, "Memo3", ExerciseLines, QRect(80, 32, 265, 225)},
-    {"TabSheet4", kSampleProgramTabCaption, "Memo4", SampleProgramLines, QRect(24, 8, 393, 265)},
+    {"Form2.TabSheet2", kCommandListTabCaption, "Form2.Memo2", CommandListLines, QRect()},
+    {"Form2.TabSheet3", kExerciseTabCaption, "Form2.Memo3", ExerciseLines, QRect(80, 32, 265, 225)},
+    {"Form2.TabSheet4", kSampleProgramTabCaption, "Form2.Memo4", SampleProgramLines, QRect(24, 8, 393, 265)},
 };
 
 QString JoinLines(std::span<const std::string_view> lines) {
@@ -87,7 +87,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   resize(kOuterSize);
 
   tabs_ = new QTabWidget(this);
-  tabs_->setObjectName(QStringLiteral("PageControl1"));
+  tabs_->setObjectName(QStringLiteral("Form2.PageControl1"));
   // Tabs as narrow as the designed ones, so that all four captions fit the width.
   tabs_->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 5px; }"));
   auto* layout = new QVBoxLayout(this);
@@ -95,7 +95,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   layout->addWidget(tabs_);
 
   auto* version_page = new QWidget;
-  version_page->setObjectName(QStringLiteral("TabSheet1"));
+  version_page->setObjectName(QStringLiteral("Form2.TabSheet1"));
   BuildVersionPage(version_page);
   tabs_->addTab(version_page, QString::fromUtf8(kVersionTabCaption));
 
@@ -128,11 +128,11 @@ void HelpWindow::BuildVersionPage(QWidget* page) {
     // auto-sized label so that a wider substitute font is not cut off.
     label->adjustSize();
   }
-  QPlainTextEdit* note = MakeMemo(page, "Memo1", VersionNoteLines(), true);
+  QPlainTextEdit* note = MakeMemo(page, "Form2.Memo1", VersionNoteLines(), true);
   note->setGeometry(kVersionNoteGeometry);
 
   auto* close_button = new QPushButton(QString::fromUtf8(kHelpCloseCaption), page);
-  close_button->setObjectName(QStringLiteral("Button1"));
+  close_button->setObjectName(QStringLiteral("Form2.Button1"));
   close_button->setGeometry(kCloseButtonGeometry);
   connect(close_button, &QPushButton::clicked, this, &HelpWindow::CloseHelp);
 }

@@ -59,8 +59,8 @@ class HelpWindow : public QWidget {
  private:
   void BuildVersionPage(QWidget* page);
 
-  // Controls keep the names of the window layout as object names; the Qt parent
-  // tree owns them.
+  // Controls keep the names of the window layout as object names, after "Form2."
+  // so that none repeats a name of the main window; the Qt parent tree owns them.
   QTabWidget* tabs_ = nullptr;
   bool shown_before_ = false;
 };

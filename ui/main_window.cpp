@@ -22,58 +22,28 @@
 #include <optional>
 #include <span>
 
-#include "engine/arrow.h"
-#include "engine/color.h"
+#include "controllers/window_rules.h"
 #include "language/cp932.h"
 #include "language/errors.h"
-#include "language/normalizer.h"
 #include "ui/dialogs.h"
+#include "ui/drawing_area.h"
+#include "ui/editor_changes.h"
+#include "ui/file_drop.h"
+#include "ui/file_progress.h"
 #include "ui/form_layout.h"
 #include "ui/help_window.h"
 #include "ui/insertion_menu.h"
-#include "ui/drawing_area.h"
-#include "ui/editor_fill.h"
-#include "ui/file_drop.h"
-#include "ui/file_progress.h"
-#include "files/program_document.h"
-#include "files/program_file.h"
-#include "ui/program_modified.h"
-#include "ui/start_rules.h"
-#include "controllers/window_rules.h"
-#include "controllers/window_texts.h"
 
 namespace kurovel {
 
 namespace {
 
-// The drawing area is refreshed at most this often during a run (about 60 a second).
-constexpr qint64 kRefreshIntervalMs = 16;
-
 // The trace view's last line when the trace was too long to keep whole.
 constexpr const char* kTraceOmitted = "（以下 %1 行は省略しました）";
-constexpr std::string_view kProgramFilter = "Original Files|*.kv|All Files|*.*";
+// A running program gives the window its turn once this much run time has passed.
+constexpr auto kTurnInterval = std::chrono::milliseconds(2);
 
 QString Utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-QString CaptionFor(const QString& current_file_name) { return Utf8(WindowCaption(current_file_name.toStdString())); }
-
-// The editor and the command box hold Unicode; the language works on CP932. A
-// character CP932 cannot hold becomes "?", as the platform's own conversion does.
-std::string ToCp932(const QString& text) {
-  const QByteArray utf8 = text.toUtf8();
-  std::string_view rest(utf8.constData(), static_cast<std::size_t>(utf8.size()));
-  std::string out;
-  while (!rest.empty()) {
-    const Cp932Encoding part = Utf8ToCp932(rest);
-    out += part.bytes;
-    if (part.Ok()) break;
-    out += '?';
-    std::size_t skip = part.bad_offset + 1;  // past the lead byte and its continuation bytes
-    while (skip < rest.size() && (static_cast<unsigned char>(rest[skip]) & 0xC0) == 0x80) ++skip;
-    rest.remove_prefix(skip);
-  }
-  return out;
-}
 
 // "ＭＳ ゴシック" is not on this platform; IPAGothic is the fixed-pitch Japanese font.
 QFont GothicFont(int pixel_size) {
@@ -93,35 +63,13 @@ void MakeTextBlack(QWidget* widget) {
 
 }  // namespace
 
-// The runner's view of the window: the editor's lines, the Run and Stop buttons
-// and the warning box.
-class MainWindow::RunnerView final : public RunnerHost {
- public:
-  explicit RunnerView(MainWindow& form) : form_(form) {}
-  const LineBuffer& ProgramLines() override {
-    lines_ = form_.EditorLinesCp932();
-    return lines_;
-  }
-  void SetRunEnabled(bool enabled) override { form_.run_button_->setEnabled(enabled); }
-  void SetStopEnabled(bool enabled) override { form_.stop_button_->setEnabled(enabled); }
-  void ShowWarning(std::string_view caption, std::string_view text) override {
-    ShowMessage(&form_, Utf8(caption), Utf8(text));
-  }
-
- private:
-  MainWindow& form_;
-  LineBuffer lines_;  // the editor's lines of the latest run
-};
-
 MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
-    : QMainWindow(parent), runner_view_(std::make_unique<RunnerView>(*this)) {
+    : QMainWindow(parent), window_(surface_, *this, kTurnInterval) {
   setObjectName(QStringLiteral("Form1"));
   BuildControls();
   BuildMenu();
   BuildSpeedMenu();
   SetTabOrder();
-  session_.executor.SetPendingEventsHook([this] { ProcessPendingEvents(); });
-  session_.runner.SetLineHook([this](std::int32_t line) { RunLineReached(line); });
   refresh_clock_.start();
   help_window_ = new HelpWindow(this);
   // Client area 823 x 446 below the menu bar, centred on the desktop.
@@ -131,15 +79,19 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
     placed.moveCenter(screen->availableGeometry().center());
     move(placed.topLeft());
   }
-  setWindowTitle(CaptionFor(QString()));
-  StartUp(arguments);
+  setWindowTitle(Utf8(window_.document.Caption()));
+  window_.session.Start();
+  // The program named on the command line is read once the window is up, so a big
+  // file shows its progress there. One that cannot be read is reported; the
+  // session starts as after any other start.
+  std::vector<std::string> program_arguments;
+  for (const QString& argument : arguments) program_arguments.push_back(argument.toStdString());
+  QMetaObject::invokeMethod(
+      this, [this, program_arguments] { RunFlow(window_.document.OpenAtStart(program_arguments)); },
+      Qt::QueuedConnection);
 }
 
-MainWindow::~MainWindow() {
-  // The hooks point at this window; a session outliving it must not call back.
-  session_.executor.SetPendingEventsHook({});
-  session_.runner.SetLineHook({});
-}
+MainWindow::~MainWindow() = default;
 
 void MainWindow::BuildControls() {
   QFont system_font = font();  // "System": the platform's UI font at 13 pixels
@@ -216,8 +168,9 @@ void MainWindow::BuildControls() {
   editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   editor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   editor_->setTabChangesFocus(true);  // Tab moves on instead of typing a tab
-  new InsertionMenu(editor_, [this](const std::string& message) { ShowErrorBox(this, message); });
-  editor_modified_ = new ProgramModifiedFlag(editor_);
+  new InsertionMenu(editor_, [this](const std::string& message) { ShowBox(MessageKind::kError, {}, ErrorBoxText(message)); });
+  editor_changes_ = new EditorChangeWatcher(
+      editor_, [this] { return window_.document.Modified(); }, [this] { window_.document.EditorChanged(); });
 
   // Files dropped on the text boxes follow the window's drop rules, never pasted as text.
   auto* file_drops = new FileDropRouter(this, [this](const QStringList& paths) { DropFiles(paths); });
@@ -311,21 +264,8 @@ void MainWindow::SetTabOrder() {
   command_box_->setFocus();
 }
 
-void MainWindow::StartUp(const QStringList& arguments) {
-  if (const std::optional<QString> program = CommandLineProgram(arguments)) {
-    // Read once the window is up, so a big file shows its progress there. A file
-    // that cannot be read is reported; the session starts as after any other start.
-    QMetaObject::invokeMethod(
-        this, [this, path = *program] { Guarded([&] { OpenIntoEditor(path); }); }, Qt::QueuedConnection);
-  }
-  session_.Start();
-}
-
-void MainWindow::ShowTitle() { setWindowTitle(CaptionFor(QString())); }
-
 void MainWindow::RepaintDrawing() {
-  session_.Repaint(central_->width(), central_->height());
-  Guarded([this] { LayRememberedBackground(session_.turtle, pictures_); });
+  ShowFailure(Attempt([this] { window_.picture.Repaint(central_->width(), central_->height()); }));
   drawing_area_->update();
 }
 
@@ -349,168 +289,65 @@ void MainWindow::LayOut() {
   }
   surface_.Resize(layout.drawing_area_width, client_height);
   // The turtle goes to the new centre; the repaint that follows draws the arrow there.
-  session_.turtle.Recentre();
+  window_.session.turtle.Recentre();
   SchedulePaint();
 }
 
 void MainWindow::CommandBoxKeyDown(const QKeyEvent& key) {
   if (key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter) return;
-  const std::string line = NormalizeLine(ToCp932(command_box_->text()));
-  event_budget_.DeliverAtNextCall();
-  Guarded([&] { session_.executor.ExecuteLine(line); });
+  const std::string line = command_box_->text().toStdString();
+  Guarded([&] { window_.run.CommandLine(line); });
 }
 
 void MainWindow::DropFiles(const QStringList& paths) {
-  Guarded([&] {
-    std::vector<std::string> names;
-    for (const QString& path : paths) names.push_back(path.toStdString());
-    const DropRequest request = DropRequestFor(names);
-    if (request == DropRequest::kOneFileOnly) {
-      ShowNotice(this, QString::fromUtf8(kDropOneFile));
-      return;
-    }
-    if (request == DropRequest::kOpenProgram) {
-      // Unsaved changes are never thrown away unasked, as with 開く.
-      if (!ConfirmDiscard()) return;
-      OpenIntoEditor(paths.front());
-      ShowFileCaption(paths.front());
-    }
-    raise();
-    activateWindow();
-  });
+  std::vector<std::string> names;
+  for (const QString& path : paths) names.push_back(path.toStdString());
+  RunFlow(window_.document.Drop(std::move(names)));
 }
 
 void MainWindow::Quit() { close(); }
 
-void MainWindow::OpenProgram() {
-  Guarded([this] {
-    if (!ConfirmDiscard()) return;
-    const QString path = RunFileDialog(this, {false, QtNameFilters(kProgramFilter), QStringLiteral("kv"),
-                                              current_file_name_});
-    if (path.isEmpty()) return;
-    OpenIntoEditor(path);
-    ShowFileCaption(path);
-  });
-}
+void MainWindow::OpenProgram() { RunFlow(window_.document.Open()); }
 
-void MainWindow::SaveProgram() {
-  Guarded([this] { SaveToCurrentOrAsk(); });
-}
+void MainWindow::SaveProgram() { RunFlow(window_.document.Save()); }
 
-void MainWindow::SaveProgramAs() {
-  Guarded([this] { SaveThroughDialog(); });
-}
+void MainWindow::SaveProgramAs() { RunFlow(window_.document.SaveAs()); }
 
-void MainWindow::NewProgram() {
-  Guarded([this] {
-    if (!ConfirmDiscard()) return;
-    EditorContent editor;
-    EmptyEditor(editor, current_file_name_);
-    setWindowTitle(CaptionFor(current_file_name_));
-    editor_->clear();  // also ends the undo history
-    SetContent(editor);
-    pictures_.background_file_name.clear();
-    session_.turtle.ClearScreen();
-  });
-}
+void MainWindow::NewProgram() { RunFlow(window_.document.New()); }
 
 void MainWindow::ClearScreen() {
-  Guarded([this] { kurovel::ClearWithBackground(session_.turtle, pictures_); });
+  Guarded([this] { ShowFailure(Attempt([this] { window_.picture.ClearScreen(); })); });
 }
 
-void MainWindow::LoadBackground() {
-  Guarded([this] {
-    const QString path = RunFileDialog(
-        this, {false, QtNameFilters(kOpenPictureFilter), QString(), Utf8(pictures_.background_file_name), true});
-    if (path.isEmpty()) return;
-    kurovel::UseBackground(session_.turtle, pictures_, path.toStdString());
-  });
-}
+void MainWindow::LoadBackground() { RunFlow(window_.picture.LoadBackground()); }
 
-void MainWindow::SavePicture() {
-  Guarded([this] {
-    const Picture snapshot = TakeDrawingSnapshot(surface_);  // before the dialog covers anything
-    const QString path = RunFileDialog(this, {true, QtNameFilters(SavePictureFilter(pictures_)),
-                                              Utf8(kSavePictureDefaultExtension), last_picture_name_, true});
-    if (path.isEmpty()) return;
-    last_picture_name_ = path;
-    kurovel::SaveDrawing(snapshot, pictures_, path.toStdString());
-  });
-}
+void MainWindow::SavePicture() { RunFlow(window_.picture.SavePicture()); }
 
 void MainWindow::ShowHelp() { help_window_->ShowHelp(); }
 
 void MainWindow::RunProgram() {
-  // One line at a time: while the run waits before a line, 実行 runs that line.
-  if (waiting_for_step_) {
-    GrantStep();
-    return;
-  }
-  std::optional<std::int32_t> failed_line;
-  Guarded([&] {
-    const RunPacing pacing(*this);
-    try {
-      session_.runner.RunProgram(*runner_view_);
-    } catch (const KurovelError&) {
-      failed_line = running_line_;
-      throw;
-    }
-  });
-  // After the error box: the line that failed, for the pupil to look at.
-  if (failed_line) ShowLine(*failed_line);
+  Guarded([this] { window_.run.Run(); });
 }
 
-void MainWindow::StopProgram() {
-  session_.runner.StopProgram(*runner_view_);
-  EndWait();
+void MainWindow::StopProgram() { window_.run.Stop(); }
+
+void MainWindow::PressStepKey() {
+  Guarded([this] { window_.run.StepKey(); });
 }
 
-bool MainWindow::MayClose() {
-  if (!EditorModified()) return true;
-  switch (AskYesNoCancel(this, QString::fromUtf8(kWarningCaptionFile), QString::fromUtf8(kWarningSave))) {
-    case Answer::kYes:
-      // Only a program that was really written lets the window close: a cancelled
-      // save dialog or a failed write keeps it open with the program.
-      try {
-        return SaveToCurrentOrAsk();
-      } catch (const OperationCancelled&) {
-        return false;
-      } catch (const std::exception& error) {
-        ShowErrorBox(this, ErrorMessageOf(error));
-        return false;
-      }
-    case Answer::kNo:
-      return true;
-    case Answer::kCancel:
-      break;
-  }
-  return false;
-}
-
-void MainWindow::ProcessPendingEvents() {
-  if (event_budget_.Due()) DeliverEvents();
-  PaceCommand();
-}
-
-void MainWindow::DeliverEvents() {
-  if (refresh_clock_.hasExpired(kRefreshIntervalMs)) {
-    drawing_area_->FlushDirty();  // delivered by the event processing below
-    refresh_clock_.restart();
-  }
-  QCoreApplication::processEvents();
-  event_budget_.Delivered();
-}
+QString MainWindow::CurrentFileName() const { return Utf8(window_.document.FileName()); }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == command_box_ && event->type() == QEvent::KeyPress) {
     CommandBoxKeyDown(*static_cast<QKeyEvent*>(event));  // the key is not consumed
   } else if (event->type() == QEvent::Show && (watched == trace_view_ || watched == normalized_view_)) {
     // The hidden lists show the trace and the normalised program whenever someone makes them visible.
+    const Session& session = window_.session;
     const bool trace = watched == trace_view_;
-    const LineBuffer& lines = trace ? session_.trace.Lines() : session_.runner.NormalizedProgram();
+    const LineBuffer& lines = trace ? session.trace.Lines() : session.runner.NormalizedProgram();
     QStringList text;
     for (const std::string_view line : lines) text << Utf8(Cp932ToUtf8(line));
-    if (trace && session_.trace.Omitted() > 0) text << QString::fromUtf8(kTraceOmitted).arg(session_.trace.Omitted());
+    if (trace && session.trace.Omitted() > 0) text << QString::fromUtf8(kTraceOmitted).arg(session.trace.Omitted());
     static_cast<QPlainTextEdit*>(watched)->setPlainText(text.join(QLatin1Char('\n')));
   }
   return QMainWindow::eventFilter(watched, event);
@@ -531,22 +368,16 @@ void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (shown_once_ || event->spontaneous()) return;
   shown_once_ = true;
-  ShowTitle();
+  setWindowTitle(Utf8(WindowCaption({})));
   SchedulePaint();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (!close_granted_) {
-    if (!MayClose()) {
-      event->ignore();
-      return;
-    }
-    close_granted_ = true;
-  }
-  if (handler_depth_ > 0) {
-    // Granted while a handler runs (a program, a command-box line): the run stops
-    // as Stop stops it, and the window closes once the handler has returned.
-    if (session_.runner.Running()) StopProgram();
+  // The close question; a granted close has stopped the running program.
+  if (!close_granted_) RunFlow(window_.document.Close());
+  if (!close_granted_ || handler_depth_ > 0) {
+    // Granted while a handler runs (a program, a command-box line): the window
+    // closes once that handler has returned (Guarded).
     event->ignore();
     return;
   }
@@ -563,15 +394,29 @@ void MainWindow::Guarded(Handler&& handler) {
   ++handler_depth_;
   try {
     handler();
-  } catch (const OperationCancelled&) {
-    // キャンセル in a progress dialog: the operation left everything as it was.
   } catch (const std::exception& error) {
-    FlushDrawing();  // the error box shows over what was drawn up to the error
-    ShowErrorBox(this, ErrorMessageOf(error));
+    ShowBox(MessageKind::kError, {}, ErrorBoxText(ErrorMessageOf(error)));
   }
   --handler_depth_;
   FlushDrawing();
   if (handler_depth_ == 0 && close_granted_) close();
+}
+
+void MainWindow::RunFlow(Flow<> flow) {
+  // While a flow waits for an answer (a box, a dialog, a long load), a new one is
+  // dropped, as the controllers drop it.
+  if (window_.flows.Busy()) return;
+  Guarded([&] {
+    for (Request request = window_.flows.Start(std::move(flow)); request;) {
+      request = window_.flows.Answer(Perform(request));
+    }
+    progress_.reset();
+    editor_changes_->Rebase();
+  });
+}
+
+void MainWindow::ShowFailure(const Request& failure) {
+  if (failure) Perform(failure);
 }
 
 void MainWindow::FlushDrawing() { drawing_area_->FlushDirty(); }
@@ -586,71 +431,6 @@ void MainWindow::SchedulePaint() {
 void MainWindow::RunScheduledPaint() {
   paint_scheduled_ = false;
   Guarded([this] { RepaintDrawing(); });
-}
-
-bool MainWindow::ConfirmDiscard() {
-  return !EditorModified() ||
-         AskOkCancel(this, QString::fromUtf8(kWarningCaptionFile), QString::fromUtf8(kWarningDiscard));
-}
-
-bool MainWindow::SaveToCurrentOrAsk() {
-  if (current_file_name_.isEmpty()) return SaveThroughDialog();
-  SaveEditorTo(current_file_name_);
-  return true;
-}
-
-bool MainWindow::SaveThroughDialog() {
-  if (!current_file_name_.isEmpty()) save_dialog_name_ = current_file_name_;
-  const QString path =
-      RunFileDialog(this, {true, QtNameFilters(kProgramFilter), QStringLiteral("kv"), save_dialog_name_});
-  if (path.isEmpty()) return false;
-  save_dialog_name_ = path;
-  SaveEditorTo(path);
-  ShowFileCaption(path);
-  return true;
-}
-
-void MainWindow::OpenIntoEditor(const QString& path) {
-  // The name becomes current only once the text is in the editor: a cancel or a
-  // failure on the way changes nothing.
-  FileProgress progress(this, kLoadingProgramText);
-  EditorContent editor = Content();
-  QString file_name = current_file_name_;
-  const TextEncoding encoding = LoadIntoEditor(path, editor, file_name, progress.Hook());
-  SetContent(editor, progress.Hook());
-  current_file_name_ = file_name;
-  if (const std::string notice = ReadEncodingNotice(encoding); !notice.empty()) ShowNotice(this, QString::fromStdString(notice));
-}
-
-void MainWindow::SaveEditorTo(const QString& path) {
-  FileProgress progress(this, kSavingProgramText);
-  EditorContent editor = Content();
-  SaveFromEditor(path, editor, current_file_name_, progress.Hook());
-  SetContent(editor);
-}
-
-EditorContent MainWindow::Content() const { return {editor_->toPlainText(), EditorModified(), source_}; }
-
-void MainWindow::SetContent(const EditorContent& editor, const ProgressHook& progress) {
-  // Setting the same text again would only lose the caret and the undo history.
-  if (editor.text != editor_->toPlainText()) FillEditor(*editor_, editor.text, progress);
-  editor_modified_->Set(editor.modified);
-  source_ = editor.source;
-}
-
-void MainWindow::ShowFileCaption(const QString& path) { setWindowTitle(CaptionFor(path)); }
-
-bool MainWindow::EditorModified() const { return editor_modified_->IsSet(); }
-
-LineBuffer MainWindow::EditorLinesCp932() const {
-  const QString text = editor_->toPlainText();
-  LineBuffer lines;
-  if (text.isEmpty()) return lines;
-  QStringList parts = text.split(QLatin1Char('\n'));
-  // A final line break ends the last line; it does not start another one.
-  if (text.endsWith(QLatin1Char('\n'))) parts.removeLast();
-  for (const QString& part : parts) lines.push_back(ToCp932(part));
-  return lines;
 }
 
 }  // namespace kurovel

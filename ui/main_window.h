@@ -7,23 +7,16 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "controllers/program_window.h"
 #include "engine/limits.h"
 #include "engine/raster_surface.h"
-#include "language/event_budget.h"
-#include "language/line_buffer.h"
-#include "language/run_speed.h"
-#include "language/runner.h"
-#include "language/session.h"
-#include "files/pictures.h"
-#include "files/program_document.h"
+#include "controllers/run_speed.h"
 
 class QAction;
 class QEventLoop;
@@ -38,10 +31,14 @@ class QPushButton;
 namespace kurovel {
 
 class DrawingArea;
+class EditorChangeWatcher;
+class FileProgress;
 class HelpWindow;
-class ProgramModifiedFlag;
 
-class MainWindow : public QMainWindow {
+// Shows the program window's controllers in Qt widgets: every event goes to
+// window_ (ProgramWindow), and every request that comes back is answered here at
+// once (main_window_requests.cpp), as the run's view is (main_window_run_view.cpp).
+class MainWindow : public QMainWindow, private RunView {
   Q_OBJECT
 
  public:
@@ -49,16 +46,17 @@ class MainWindow : public QMainWindow {
   explicit MainWindow(const QStringList& arguments, QWidget* parent = nullptr);
   ~MainWindow() override;
 
-  Session& GetSession() { return session_; }
+  Session& GetSession() { return window_.session; }
   RasterSurface& Surface() { return surface_; }
-  const ProgramRunner& Runner() const { return session_.runner; }
-  const QString& CurrentFileName() const { return current_file_name_; }
-  const std::string& BackgroundFileName() const { return pictures_.background_file_name; }
-  bool EditorModified() const;  // the program's modified flag
+  const ProgramRunner& Runner() const { return window_.session.runner; }
+  QString CurrentFileName() const;
+  const std::string& BackgroundFileName() const { return window_.pictures.background_file_name; }
+  bool EditorModified() const { return window_.document.Modified(); }
+  RunSpeed Speed() const { return window_.run.Speed(); }
+  void SetSpeed(RunSpeed speed) { window_.run.SetSpeed(speed); }
 
   // Handlers of the window's events, buttons and menu items (the tables in
   // main_window.cpp tie each control's object name to its handler).
-  void ShowTitle();        // first show
   void RepaintDrawing();   // every repaint: white, turtle centred, background
   void LayOut();           // every resize
   void CommandBoxKeyDown(const QKeyEvent& key);
@@ -74,14 +72,7 @@ class MainWindow : public QMainWindow {
   void ShowHelp();         // 使い方 / 使い方など
   void RunProgram();       // 実行
   void StopProgram();      // 中断
-  bool MayClose();         // the close question; true lets the window close
-
-  // The pending-events hook of the line executor, called before every command:
-  // delivers the waiting events on a time budget and paces slow runs.
-  void ProcessPendingEvents();
-
-  RunSpeed Speed() const { return speed_; }
-  void SetSpeed(RunSpeed speed);
+  void PressStepKey();     // F8
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -93,83 +84,51 @@ class MainWindow : public QMainWindow {
   void dropEvent(QDropEvent* event) override;
 
  private:
-  class RunnerView;
-  // Marks the handler that runs a program, for as long as it runs: only its own
-  // lines and commands are paced, never a command-box line typed meanwhile.
-  class RunPacing {
-   public:
-    explicit RunPacing(MainWindow& window) : window_(window), outer_depth_(window.BeginRunPacing()) {}
-    ~RunPacing() { window_.EndRunPacing(outer_depth_); }
-    RunPacing(const RunPacing&) = delete;
-    RunPacing& operator=(const RunPacing&) = delete;
-
-   private:
-    MainWindow& window_;
-    int outer_depth_;
-  };
-
-  // Pacing of runs (main_window_pacing.cpp): event delivery on a time budget, the
-  // speed menu, the running line highlighted, one line at a time, the failed line.
-  void BuildSpeedMenu();
-  int BeginRunPacing();  // returns the outer run's handler depth
-  void EndRunPacing(int outer_depth);
-  void DeliverEvents();
-  void RunLineReached(std::int32_t line);  // the runner's line hook
-  void PaceCommand();
-  void WaitFor(int milliseconds);          // the window stays responsive meanwhile
-  void WaitForStep();
-  void GrantStep();
-  void EndWait();
-  void HighlightLine(std::optional<std::int32_t> line);
-  void ShowLine(std::int32_t line);
-
-  void StartUp(const QStringList& arguments);
   void BuildControls();
   void BuildMenu();
+  void BuildSpeedMenu();
   void SetTabOrder();
 
-  // Runs one handler: an error it does not handle is shown in the error box, and
-  // what it drew is shown; a close granted meanwhile takes effect once the
-  // outermost handler has returned.
+  // Runs one handler: what it drew is shown, an error that escapes it goes to the
+  // error box, and a close granted meanwhile takes effect once the outermost
+  // handler has returned.
   template <typename Handler>
   void Guarded(Handler&& handler);
+  // Runs a flow of the controllers to its end, answering each of its requests.
+  void RunFlow(Flow<> flow);
+  // The error box of a handler that is no flow, if it failed.
+  void ShowFailure(const Request& failure);
   void FlushDrawing();
   void SchedulePaint();
   void RunScheduledPaint();
 
-  bool ConfirmDiscard();        // the OK/Cancel question when the editor is modified
-  bool SaveToCurrentOrAsk();    // SaveProgram; false when nothing was written
-  bool SaveThroughDialog();     // SaveProgramAs; false when nothing was written
-  // Open, drop, command line: the file into the editor and its name as the current
-  // one; a KurovelError changes neither.
-  void OpenIntoEditor(const QString& path);
-  void SaveEditorTo(const QString& path);  // the flag is cleared, path becomes current
-  EditorContent Content() const;
-  // progress hears how far a long text has got into the editor and may cancel it.
-  void SetContent(const EditorContent& editor, const ProgressHook& progress = {});
-  void ShowFileCaption(const QString& path);
-  LineBuffer EditorLinesCp932() const;
+  // The requests of the flows (main_window_requests.cpp).
+  Reply Perform(const Request& request);
+  Reply ReadFile(const Request& request);
+  Reply SetEditorText(const std::string& text);
+  QString ChooseFile(const Request& request);
+  void ShowBox(MessageKind kind, std::string_view caption, std::string_view text);
+
+  // The run's view (main_window_run_view.cpp).
+  std::string EditorText() override;
+  void ShowRunButtons(bool run_enabled, bool stop_enabled) override;
+  void GiveTurn() override;
+  void Pause(int milliseconds) override;
+  void WaitUntilWoken() override;
+  void Wake() override;
+  void LightLine(std::optional<std::int32_t> line) override;
+  void SelectLine(std::int32_t line) override;
+  void ShowMessage(MessageKind kind, std::string_view caption, std::string_view text) override;
+  void ShowSpeed(RunSpeed speed) override;
+  void RunEventLoop(int milliseconds);  // 0: until Wake()
 
   RasterSurface surface_{kDefaultSurfaceWidth, kDefaultSurfaceHeight};
-  Session session_{surface_};
-  std::unique_ptr<RunnerView> runner_view_;
-  PictureState pictures_;
+  ProgramWindow window_;
 
-  QString current_file_name_;
-  SourceLines source_;  // the lines of the file last read or written
-  QString save_dialog_name_;    // the name last chosen in the program save dialog
-  QString last_picture_name_;   // the name last chosen in the picture save dialog
-
+  std::unique_ptr<FileProgress> progress_;  // of the long file operation in progress
   int handler_depth_ = 0;       // handlers running, nested ones included
-  EventBudget event_budget_{std::chrono::milliseconds(2)};
-  RunSpeed speed_ = RunSpeed::kFastest;
-  int run_handler_depth_ = 0;   // the handler depth of the running program; 0: none
-  std::int32_t running_line_ = 0;
-  int commands_in_line_ = 0;    // commands of the running line so far
-  QEventLoop* wait_loop_ = nullptr;  // the pause in progress, if any
-  bool waiting_for_step_ = false;
-  bool step_granted_ = false;
-  bool close_granted_ = false;  // the close question said yes during a handler
+  QEventLoop* wait_loop_ = nullptr;  // the pause or wait in progress, if any
+  bool close_granted_ = false;  // the close question said yes
   bool paint_scheduled_ = false;
   bool shown_once_ = false;
   QSize laid_out_for_;  // the outer size the layout was last computed from
@@ -184,7 +143,7 @@ class MainWindow : public QMainWindow {
   DrawingArea* drawing_area_ = nullptr;
   QFrame* panel_ = nullptr;
   QPlainTextEdit* editor_ = nullptr;
-  ProgramModifiedFlag* editor_modified_ = nullptr;  // the editor's child
+  EditorChangeWatcher* editor_changes_ = nullptr;  // the editor's child
   QPlainTextEdit* trace_view_ = nullptr;
   QPlainTextEdit* normalized_view_ = nullptr;
   QLineEdit* command_box_ = nullptr;

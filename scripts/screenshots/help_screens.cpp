@@ -67,7 +67,7 @@ int WriteScreenshots(const QString& dir) {
 
   kurovel::HelpWindow help;
   help.ShowHelp();
-  auto* tabs = help.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+  auto* tabs = help.findChild<QTabWidget*>(QStringLiteral("Form2.PageControl1"));
   for (int i = 0; i < tabs->count(); ++i) {
     tabs->setCurrentIndex(i);
     Settle(300);

@@ -10,55 +10,25 @@
 #include "engine/color.h"
 #include "engine/limits.h"
 #include "engine/raster_surface.h"
-#include "fake_front_end.h"
+#include "document_harness.h"
 #include "language/session.h"
 
 namespace kurovel {
 namespace {
 
-using testing::FakeFrontEnd;
+using testing::Caption;
 using testing::Choice;
+using testing::DocumentHarness;
+using testing::kDiscard;
+using testing::kSaveQuestion;
+using testing::kSquareBytes;
+using testing::kSquareText;
+using testing::kTitle;
 using testing::kCancel;
 using testing::kNo;
 using testing::kOk;
 using testing::kYes;
 using testing::Pick;
-
-constexpr const char* kTitle = "Kurovel Ver1.60 Taverin";
-constexpr const char* kDiscard = "プログラムが変更されています。よろしいですか？";
-constexpr const char* kSaveQuestion = "プログラムが変更されています。保存しますか？";
-// "まえに　１００" CR LF "rt 90" in Shift-JIS, and as the editor shows it.
-const std::string kSquareBytes = "\x82\xDC\x82\xA6\x82\xC9\x81\x40\x82\x50\x82\x4F\x82\x4F\r\nrt 90";
-constexpr const char* kSquareText = "まえに　１００\nrt 90";
-
-std::string Caption(const std::string& file) { return file.empty() ? kTitle : std::string(kTitle) + " " + file; }
-
-// A document on a session, driven by a fake front end.
-struct DocumentHarness {
-  DocumentHarness() {
-    front.files = {{"/p/a.kv", kSquareBytes}, {"/p/b.kv", "fd 5"}, {"/p/a.KV", "fd 7"}};
-    front.caption = kTitle;
-  }
-  void Drive(Flow<> flow) { front.Drive(flows, flows.Start(std::move(flow))); }
-  // The editor shows /p/b.kv, and then the user's change, if any.
-  void OpenB(const char* typed) {
-    front.script = {Pick("/p/b.kv")};
-    Drive(document.Open());
-    if (*typed != '\0') Type(typed);
-  }
-  void Type(const std::string& text) {
-    front.editor += text;
-    document.EditorChanged();
-  }
-
-  RasterSurface surface{kDefaultSurfaceWidth, kDefaultSurfaceHeight};
-  Session session{surface};
-  PictureState pictures;
-  bool close_hook_ran = false;
-  DocumentController document{session.turtle, pictures, [this] { close_hook_ran = true; }};
-  FlowRunner flows;
-  FakeFrontEnd front;
-};
 
 class DocumentTest : public ::testing::Test, public DocumentHarness {};
 
@@ -263,25 +233,28 @@ TEST_F(DocumentTest, NewForgetsTheBackgroundAndClearsTheDrawing) {
   EXPECT_EQ(front.caption, kTitle);
 }
 
-TEST_F(DocumentTest, CommandLineOpensOneArgumentHoldingKvAndKeepsTheTitle) {
+TEST_F(DocumentTest, CommandLineOpensOneArgumentHoldingKvOrKVAndKeepsTheTitle) {
   struct Start {
     std::vector<std::string> arguments;
     bool loaded;
   };
   const Start starts[] = {
-      {{"/p/b.kv"}, true}, {{"/p/a.KV"}, true},  {{"/p/b.kv", "/p/a.kv"}, false},
-      {{}, false},         {{"/p/x.Kv"}, false},
+      {{"/data/square.kv"}, true},   {{"/data/SQUARE.KV"}, true},  {{"/kvwork/notes.txt"}, true},
+      {{"/data/square.Kv"}, false},  {{"/data/square.kV"}, false}, {{"/data/a.kv", "/data/b.kv"}, false},
+      {{}, false},                   {{"with blank.kv"}, true},
   };
   for (const Start& s : starts) {
     DocumentHarness fresh;
+    for (const std::string& argument : s.arguments) fresh.front.files[argument] = "fd 1";
     fresh.Drive(fresh.document.OpenAtStart(s.arguments));
     EXPECT_EQ(fresh.document.FileName(), s.loaded ? s.arguments.front() : "") << s.arguments.size();
+    EXPECT_EQ(fresh.front.editor, s.loaded ? "fd 1" : "");
     EXPECT_EQ(fresh.front.caption, kTitle);
     EXPECT_TRUE(fresh.front.messages.empty());
   }
-  front.script = {};
   Drive(document.OpenAtStart({"/p/gone.kv"}));
   EXPECT_EQ(front.messages, std::vector<std::string>{"ファイル /p/gone.kv は開けません."});
+  EXPECT_EQ(document.FileName(), "");
 }
 
 TEST_F(DocumentTest, AKeptDraftIsShownAsUnsavedUntilItIsSaved) {

@@ -1,5 +1,5 @@
-// Program files: line breaks, NUL, exact bytes, a round trip over every double-byte
-// code, characters that cannot be saved, failed saves, and the editor rules.
+// Program text in the desktop's strings: line breaks, NUL, exact bytes, the lines
+// kept for saving, and the desktop's file reading and replacing.
 
 #include "files/program_file.h"
 
@@ -7,7 +7,7 @@
 
 #include "language/cp932.h"
 #include "tests/files/files_test_support.h"
-#include "files/program_document.h"
+#include "files/file_replace.h"
 
 namespace kurovel::test {
 namespace {
@@ -41,97 +41,6 @@ TEST(ProgramFile, ReadsLinesUpToTheFirstNulAndWritesThemWithCrLf) {
   EXPECT_EQ(ProgramBytesFromText(U("\u301c\uff5e")), "\x81\x60\x81\x60");  // input methods type U+301C
 }
 
-// Files from other editors show their own characters; saving writes Shift-JIS and
-// refuses what Shift-JIS cannot hold.
-TEST(ProgramFile, ReadsUtf8AndUtf16AndSavesShiftJis) {
-  ScratchFolder folder;
-  const struct {
-    std::string bytes;
-    TextEncoding encoding;
-    QString text;
-  } cases[] = {
-      {"まえに　１００\nみぎへ\n", TextEncoding::kUtf8, U("まえに　１００\nみぎへ\n")},
-      {"\xEF\xBB\xBF" "fd 1\r\nrt 9", TextEncoding::kUtf8, U("fd 1\nrt 9")},
-      {std::string("\xFF\xFE" "a\0\r\0b\0\0\0c\0", 12), TextEncoding::kUtf16Le, U("a\nb")},
-      {"fd 1 😀\n", TextEncoding::kUtf8, U("fd 1 😀\n")},
-      {"\x82\xa0\r\n", TextEncoding::kShiftJis, U("あ\n")},
-  };
-  for (const auto& c : cases) {
-    WriteBytes(folder.Path("u.kv"), c.bytes);
-    EditorContent editor;
-    QString current;
-    EXPECT_EQ(LoadIntoEditor(folder.Path("u.kv"), editor, current), c.encoding) << c.bytes;
-    EXPECT_EQ(editor.text, c.text) << c.bytes;
-    EXPECT_EQ(ReadEncodingNotice(c.encoding).empty(), c.encoding == TextEncoding::kShiftJis);
-  }
-  EditorContent editor;
-  QString current;
-  WriteBytes(folder.Path("u.kv"), "まえに\n");
-  LoadIntoEditor(folder.Path("u.kv"), editor, current);
-  SaveFromEditor(folder.Path("u.kv"), editor, current);
-  EXPECT_EQ(ReadBytes(folder.Path("u.kv")), "\x82\xdc\x82\xa6\x82\xc9\r\n");
-}
-
-TEST(ProgramFile, RefusesCharactersShiftJisCannotHoldAndWritesNothing) {
-  const std::pair<QString, std::string> cases[] = {
-      {U("fd 100\nrt 90 😀"), "2 行目の文字「😀」(U+1F600) はシフトJISで保存できません"},
-      {U("\uFFFD"), "1 行目の文字「\uFFFD」(U+FFFD) はシフトJISで保存できません"},
-      {U("まえに\n\nみぎへ 한"), "3 行目の文字「한」(U+D55C) はシフトJISで保存できません"},
-      {U("e\u0301"), "1 行目の文字「\u0301」(U+0301) はシフトJISで保存できません"}};
-  ScratchFolder folder;
-  WriteBytes(folder.Path("p.kv"), "old");
-  for (const auto& [text, message] : cases) {
-    EXPECT_EQ(ErrorOf([&] { SaveProgramFile(folder.Path("p.kv"), text); }), message);
-    EXPECT_EQ(ReadBytes(folder.Path("p.kv")), "old");
-  }
-}
-
-// Every single-byte character and every double-byte code the converter reads.
-std::string EveryCharacterFile() {
-  std::string bytes;
-  for (int c = 0x20; c <= 0xdf; ++c) bytes += c < 0x7f || c > 0xa0 ? std::string(1, static_cast<char>(c)) : "";
-  for (int lead = 0x81, on_line = 0; lead <= 0xfc; ++lead) {
-    for (int trail = 0x40; trail <= 0xfc && IsLeadByte(static_cast<unsigned char>(lead)); ++trail) {
-      const std::string code{static_cast<char>(lead), static_cast<char>(trail)};
-      if (Cp932ToUtf8(code) != "\xEF\xBF\xBD") bytes += (on_line++ % 64 == 0 ? "\r\n" : "") + code;
-    }
-  }
-  return bytes + "\r\n";
-}
-
-TEST(ProgramFile, LoadSaveRoundTripIsByteExact) {
-  ScratchFolder folder;
-  const std::string all = EveryCharacterFile();
-  const std::string odd = "fd 1 \x80\xa0\xfd\r\n\x81\x20x\r\nrt 9";  // undecodable bytes
-  const std::pair<std::string, std::string> trips[] = {{all, all}, {odd, odd}, {"fd 1\nrt 9\n", "fd 1\r\nrt 9\r\n"},
-                                                   {"\x82\r\n\x82\nx", "\x82\r\n\x82\r\nx"}};
-  for (const auto& [original, saved] : trips) {
-    WriteBytes(folder.Path("a.kv"), original);
-    EditorContent editor;
-    QString current;
-    LoadIntoEditor(folder.Path("a.kv"), editor, current);
-    SaveFromEditor(folder.Path("b.kv"), editor, current);
-    EXPECT_EQ(ReadBytes(folder.Path("b.kv")), saved);
-  }
-  ASSERT_GT(all.size(), 15000u);
-
-  // An edited line is converted afresh, the untouched ones keep their own bytes,
-  // and an edited line with an undecodable character is refused.
-  EditorContent editor;
-  QString current;
-  WriteBytes(folder.Path("a.kv"), all);
-  LoadIntoEditor(folder.Path("a.kv"), editor, current);
-  QStringList lines = editor.text.split('\n');
-  lines[3] = "fd 1";
-  editor.text = lines.join('\n');
-  SaveFromEditor(folder.Path("b.kv"), editor, current);
-  QList<QByteArray> expected = QByteArray::fromStdString(all).split('\n');
-  expected[3] = "fd 1\r";
-  EXPECT_EQ(ReadBytes(folder.Path("b.kv")), expected.join('\n').toStdString());
-  editor.text = U("\uFFFD");
-  EXPECT_THROW(SaveFromEditor(folder.Path("b.kv"), editor, current), KurovelError);
-}
-
 // Only lines the converter would write differently are kept; a line with such a
 // text takes its own bytes where it was read, the first such line's elsewhere.
 TEST(ProgramFile, KeptLinesFollowTheirTextAndPlaceOnSaving) {
@@ -160,63 +69,24 @@ TEST(ProgramFile, KeptLinesFollowTheirTextAndPlaceOnSaving) {
   EXPECT_EQ(Utf8ToCp932(ascii).bytes, ascii);
 }
 
-TEST(ProgramFile, FailuresNameThePathAndKeepTheOldFile) {
+// What the desktop answers when a flow reads or writes a program file.
+TEST(ProgramFile, ReadingStopsPastTheLimitAndAFailedReplaceKeepsTheOldFile) {
   ScratchFolder folder;
   WriteBytes(folder.Path("locked.kv"), "fd 1\r\n");
   QFile::setPermissions(folder.Path("locked.kv"), QFileDevice::ReadOwner);
   for (const QString& path : {folder.Path("locked.kv"), folder.Path("nowhere/p.kv"), folder.Path("")}) {
-    EXPECT_EQ(ErrorOf([&] { SaveProgramFile(path, "rt 90"); }), "ファイル " + path.toStdString() + " を作成できません");
+    EXPECT_FALSE(ReplaceFileContents(path, "rt 90")) << path.toStdString();
   }
   EXPECT_EQ(ReadBytes(folder.Path("locked.kv")), "fd 1\r\n");
   EXPECT_FALSE(QFile::exists(folder.Path("nowhere")));
   QFile big(folder.Path("big.kv"));
   ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(kMaxProgramFileBytes + 1));  // sparse
   big.close();
-  const std::pair<QString, std::string> loads[] = {
-      {folder.Path("gone.kv"), "ファイル " + folder.PathUtf8("gone.kv") + " は開けません"},
-      {folder.Path(""), "ファイル " + folder.PathUtf8("") + " は開けません"},
-      {folder.Path("big.kv"), "文字列の大きさが メモ の制限を越えました"}};
-  for (const auto& [path, message] : loads) {
-    EXPECT_EQ(ErrorOf([&] { LoadProgramFile(path); }), message);
-  }
-}
-
-TEST(ProgramDocument, CaptionFileNameAndFlagFollowOnlySuccessfulOperations) {
-  ScratchFolder folder;
-  const QString a = folder.Path("a.kv"), c = folder.Path("c.kv"), gone = folder.Path("gone.kv"),
-                bad = folder.Path("missing/b.kv");
-  WriteBytes(a, "fd 10\r\nrt 90");
-  struct Case {
-    const char* name;
-    QString editor_text;
-    QString path;
-    bool save, throws;
-    QString text;
-    bool modified;
-    QString current;
-  };
-  const Case cases[] = {
-      {"open replaces", "pd 1", a, false, false, "fd 10\nrt 90", false, a},
-      {"open of the same text keeps the flag", "fd 10\nrt 90", a, false, false, "fd 10\nrt 90", true, a},
-      {"failed open", "pd 1", gone, false, true, "pd 1", true, "old"},
-      {"save", "pd 1", c, true, false, "pd 1", false, c},
-      {"failed save", "pd 1", bad, true, true, "pd 1", true, "old"}};
-  for (const Case& t : cases) {
-    EditorContent editor{t.editor_text, true, {}};
-    QString current = "old";
-    const std::string error =
-        ErrorOf([&] { t.save ? SaveFromEditor(t.path, editor, current) : void(LoadIntoEditor(t.path, editor, current)); });
-    EXPECT_EQ(error != "<no error>", t.throws) << t.name;
-    EXPECT_EQ(editor.text, t.text) << t.name;
-    EXPECT_EQ(editor.modified, t.modified) << t.name;
-    EXPECT_EQ(current, t.current) << t.name;
-  }
-  EditorContent editor{"pd 1", true, {}};
-  QString current = a;
-  EmptyEditor(editor, current);
-  SaveFromEditor(folder.Path("empty.kv"), editor, current);
-  EXPECT_EQ(ReadBytes(folder.Path("empty.kv")), "");
-  EXPECT_FALSE(editor.modified);
+  EXPECT_EQ(ReadFileHead(folder.Path("gone.kv"), 10), std::nullopt);
+  EXPECT_EQ(ReadFileHead(folder.Path(""), 10), std::nullopt);
+  EXPECT_EQ(ReadFileHead(folder.Path("locked.kv"), 10), std::optional<std::string>("fd 1\r\n"));
+  EXPECT_EQ(ReadFileHead(folder.Path("locked.kv"), 2), std::optional<std::string>("fd "));
+  EXPECT_EQ(ReadFileHead(folder.Path("big.kv"), 100)->size(), 101u);
 }
 
 }  // namespace

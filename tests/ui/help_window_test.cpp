@@ -28,10 +28,10 @@ const struct {
   std::size_t lines;
   int ending_fullwidth_blank;
 } kBoxCounts[] = {
-    {"Memo1", 11, 0},
-    {"Memo2", 67, 5},
-    {"Memo3", 9, 1},
-    {"Memo4", 16, 0},
+    {"Form2.Memo1", 11, 0},
+    {"Form2.Memo2", 67, 5},
+    {"Form2.Memo3", 9, 1},
+    {"Form2.Memo4", 16, 0},
 };
 
 struct Box {
@@ -42,7 +42,7 @@ struct Box {
 
 // The read-only version note, then one editable box for each text page.
 std::vector<Box> BoxesOfTheWindow() {
-  std::vector<Box> boxes = {{"Memo1", VersionNoteLines(), true}};
+  std::vector<Box> boxes = {{"Form2.Memo1", VersionNoteLines(), true}};
   for (const HelpTextPage& page : HelpTextPages()) boxes.push_back({page.memo_name, page.lines(), false});
   return boxes;
 }
@@ -87,15 +87,15 @@ TEST(HelpWindowTest, EachBoxStartsWithItsTableLineForLine) {
 
 TEST(HelpWindowTest, TabsFollowThePageTable) {
   HelpWindow help;
-  const auto* tabs = help.findChild<QTabWidget*>("PageControl1");
+  const auto* tabs = help.findChild<QTabWidget*>("Form2.PageControl1");
   ASSERT_NE(tabs, nullptr);
   const std::span<const HelpTextPage> pages = HelpTextPages();
   ASSERT_EQ(tabs->count(), 1 + static_cast<int>(pages.size()));
 
   const QWidget* version_page = tabs->widget(0);
-  EXPECT_EQ(version_page->objectName(), "TabSheet1");
-  EXPECT_NE(version_page->findChild<QPlainTextEdit*>("Memo1"), nullptr);
-  EXPECT_NE(version_page->findChild<QPushButton*>("Button1"), nullptr);
+  EXPECT_EQ(version_page->objectName(), "Form2.TabSheet1");
+  EXPECT_NE(version_page->findChild<QPlainTextEdit*>("Form2.Memo1"), nullptr);
+  EXPECT_NE(version_page->findChild<QPushButton*>("Form2.Button1"), nullptr);
 
   for (std::size_t i = 0; i < pages.size(); ++i) {
     SCOPED_TRACE(pages[i].tab_name);
@@ -109,7 +109,7 @@ TEST(HelpWindowTest, TabsFollowThePageTable) {
 TEST(HelpWindowTest, VersionLabelsStayAtTheirPlaceAndShowTheWholeText) {
   HelpWindow help;
   help.ShowHelp();
-  const auto* version_page = help.findChild<QWidget*>("TabSheet1");
+  const auto* version_page = help.findChild<QWidget*>("Form2.TabSheet1");
   ASSERT_EQ(HelpVersionLabels().size(), 5u);
   for (const HelpLabel& layout : HelpVersionLabels()) {
     SCOPED_TRACE(layout.name);
@@ -126,8 +126,8 @@ TEST(HelpWindowTest, ModelessShowHideKeepsTabAndText) {
   int last_window_closed = 0;
   QObject::connect(qApp, &QGuiApplication::lastWindowClosed, [&] { ++last_window_closed; });
   QPointer<HelpWindow> help = new HelpWindow;
-  auto* tabs = help->findChild<QTabWidget*>("PageControl1");
-  auto* exercises = help->findChild<QPlainTextEdit*>("Memo3");
+  auto* tabs = help->findChild<QTabWidget*>("Form2.PageControl1");
+  auto* exercises = help->findChild<QPlainTextEdit*>("Form2.Memo3");
 
   help->ShowHelp();
   help->ShowHelp();
@@ -141,7 +141,7 @@ TEST(HelpWindowTest, ModelessShowHideKeepsTabAndText) {
 
   tabs->setCurrentIndex(2);
   exercises->appendPlainText("mine");
-  help->findChild<QPushButton*>("Button1")->click();
+  help->findChild<QPushButton*>("Form2.Button1")->click();
   EXPECT_FALSE(help->isVisible());
   help->ShowHelp();
   EXPECT_TRUE(help->isVisible());

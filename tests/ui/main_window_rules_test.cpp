@@ -8,7 +8,6 @@
 
 #include "ui/dialogs.h"
 #include "ui/form_layout.h"
-#include "ui/start_rules.h"
 
 namespace kurovel {
 namespace {
@@ -28,22 +27,6 @@ TEST(FormLayoutTest, FollowsTheOuterSizeAndNeverGoesNegative) {
       return std::tuple(l.drawing_area_width, l.editor_width, l.editor_height, l.first_row_top, l.second_row_top);
     };
     EXPECT_EQ(fields(ComputeFormLayout(c.width, c.height)), fields(c.expected)) << c.width << "x" << c.height;
-  }
-}
-
-TEST(StartRulesTest, CommandLineArgumentMustBeAloneAndHoldKvOrKV) {
-  struct Case {
-    QStringList arguments;
-    bool loaded;
-  };
-  const Case cases[] = {
-      {{"/data/square.kv"}, true},   {{"/data/SQUARE.KV"}, true}, {{"/kvwork/notes.txt"}, true},
-      {{"/data/square.Kv"}, false},  {{"/data/square.kV"}, false}, {{"/data/a.kv", "/data/b.kv"}, false},
-      {{}, false},                   {{"with blank.kv"}, true},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(CommandLineProgram(c.arguments), c.loaded ? std::optional(c.arguments.front()) : std::nullopt)
-        << c.arguments.join(QStringLiteral(" | ")).toStdString();
   }
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/version.h"
+#include "controllers/window_title.h"
 #include "files/pictures.h"
 #include "files/program_text.h"
 #include "language/errors.h"

@@ -1,0 +1,36 @@
+#pragma once
+// Tells the program document when the user has changed the editor's text: every
+// change of the text, an undo or a redo included. The editor's own signal also
+// fires for changes that leave the text as it was (an input method's composition,
+// formats) and for a text the window puts in itself; neither counts.
+
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class QPlainTextEdit;
+
+namespace kurovel {
+
+class EditorChangeWatcher : public QObject {
+ public:
+  // Becomes the editor's child. modified says whether the document already counts
+  // the program as changed; changed is called for each change while it does not.
+  EditorChangeWatcher(QPlainTextEdit* editor, std::function<bool()> modified, std::function<void()> changed);
+
+  // The text the window puts into the editor is no change of the user's.
+  void SetText(const std::function<void()>& set_text);
+  // Takes the editor's text as unchanged, once the document's flag is clear.
+  void Rebase();
+
+ private:
+  void NoteContents();
+
+  QPlainTextEdit* editor_;
+  std::function<bool()> modified_;
+  std::function<void()> changed_;
+  QString unchanged_text_;  // the text while the document's flag is clear
+  bool setting_ = false;
+};
+
+}  // namespace kurovel
