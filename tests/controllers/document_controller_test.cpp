@@ -121,7 +121,9 @@ TEST_F(DocumentTest, EveryAnswerToEveryQuestion) {
     EXPECT_EQ(fresh.front.caption, file_changed ? Caption(c.file) : caption_before);
     // What was saved is the editor's text.
     const bool wrote = std::count(fresh.front.requests.begin(), fresh.front.requests.end(), RequestKind::kWriteFile) > 0;
-    if (wrote) EXPECT_EQ(fresh.front.files[c.file], c.editor);
+    if (wrote) {
+      EXPECT_EQ(fresh.front.files[c.file], c.editor);
+    }
   }
 }
 
@@ -145,7 +147,9 @@ TEST_F(DocumentTest, AFailedWriteOrAnUnsavableCharacterChangesNothingAndKeepsThe
       if (f.unwritable) fresh.front.unwritable.insert("/p/b.kv");
       fresh.front.script = {kYes};
       fresh.Drive(closing ? fresh.document.Close() : fresh.document.Save());
-      if (!closing) EXPECT_EQ(fresh.front.script.size(), 1u) << "save asks nothing";
+      if (!closing) {
+        EXPECT_EQ(fresh.front.script.size(), 1u) << "save asks nothing";
+      }
       EXPECT_EQ(fresh.front.messages, std::vector<std::string>{f.message});
       EXPECT_EQ(fresh.front.files["/p/b.kv"], "fd 5");
       EXPECT_TRUE(fresh.document.Modified());
