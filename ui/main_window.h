@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/deferred_not_xor_surface.h"
 #include "engine/limits.h"
 #include "engine/raster_surface.h"
 #include "language/event_budget.h"
@@ -50,7 +51,7 @@ class MainWindow : public QMainWindow {
   ~MainWindow() override;
 
   Session& GetSession() { return session_; }
-  RasterSurface& Surface() { return surface_; }
+  RasterSurface& Surface() { return surface_.Flushed(); }  // every line drawn so far
   const ProgramRunner& Runner() const { return session_.runner; }
   const QString& CurrentFileName() const { return current_file_name_; }
   const std::string& BackgroundFileName() const { return pictures_.background_file_name; }
@@ -150,7 +151,8 @@ class MainWindow : public QMainWindow {
   void ShowFileCaption(const QString& path);
   LineBuffer EditorLinesCp932() const;
 
-  RasterSurface surface_{kDefaultSurfaceWidth, kDefaultSurfaceHeight};
+  RasterSurface raster_{kDefaultSurfaceWidth, kDefaultSurfaceHeight};  // read only through surface_.Flushed()
+  DeferredNotXorSurface surface_{raster_};
   Session session_{surface_};
   std::unique_ptr<RunnerView> runner_view_;
   PictureState pictures_;
