@@ -35,8 +35,7 @@ void DeferredNotXorSurface::NotXorLines(std::span<const LineSegment> lines, Colo
   if (lines.empty()) return;
   cur_x_ = lines.back().x1;
   cur_y_ = lines.back().y1;
-  if (lines.size() > kMaxLinesHeldTogether) {
-    DrawHeldLines();
+  if (lines.size() > kMaxLinesHeldTogether) {  // commutes with the held lines: drawn at once
     raster_.NotXorLines(lines, color);
     return;
   }
