@@ -26,7 +26,7 @@ void DeferredNotXorSurface::LineTo(std::int32_t x, std::int32_t y) {
       raster_.LineTo(line.x1, line.y1);
       return;
     case PenMode::kNotXor:
-      Hold(HeldLines{{line}, 1, raster_.GetPenColor()});
+      Hold(std::span(&line, 1), raster_.GetPenColor());
       return;
   }
 }
@@ -39,22 +39,26 @@ void DeferredNotXorSurface::NotXorLines(std::span<const LineSegment> lines, Colo
     raster_.NotXorLines(lines, color);
     return;
   }
-  HeldLines held;
-  std::copy(lines.begin(), lines.end(), held.lines.begin());
-  held.count = lines.size();
-  held.color = color;
-  Hold(held);
+  Hold(lines, color);
 }
 
-void DeferredNotXorSurface::Hold(const HeldLines& lines) {
-  const auto end = held_.begin() + static_cast<std::ptrdiff_t>(held_count_);
-  const auto same = std::find(held_.begin(), end, lines);
-  if (same != end) {  // drawn twice: the pixels are back as they were
-    *same = held_[--held_count_];
-    return;
+bool DeferredNotXorSurface::HeldLines::Same(std::span<const LineSegment> other, ColorValue other_color) const {
+  return count == other.size() && color == other_color && std::equal(other.begin(), other.end(), lines.begin());
+}
+
+void DeferredNotXorSurface::Hold(std::span<const LineSegment> lines, ColorValue color) {
+  for (std::size_t k = 0; k < held_count_; ++k) {
+    if (held_[k].Same(lines, color)) {  // drawn twice: the pixels are back as they were
+      held_[k] = held_[--held_count_];
+      return;
+    }
   }
   if (held_count_ == kMaxHeld) DrawHeldLines();
-  held_[held_count_++] = lines;
+  HeldLines& held = held_[held_count_++];
+  // A loop of fixed length: no call to copy a few words.
+  for (std::size_t k = 0; k < kMaxLinesHeldTogether; ++k) held.lines[k] = k < lines.size() ? lines[k] : LineSegment{};
+  held.count = lines.size();
+  held.color = color;
 }
 
 void DeferredNotXorSurface::Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {

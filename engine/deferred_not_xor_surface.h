@@ -12,7 +12,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <span>
 
 #include "engine/drawing_surface.h"
@@ -44,23 +43,18 @@ class DeferredNotXorSurface final : public DrawingSurface {
  private:
   // An arrow's four lines.
   static constexpr std::size_t kMaxLinesHeldTogether = 4;
-  // The lines of one call, held back together; unused places stay zero, so
-  // two calls with the same lines compare equal as a whole.
+  // The lines of one call, held back together.
   struct HeldLines {
-    std::array<LineSegment, kMaxLinesHeldTogether> lines{};
-    std::size_t count = 0;
-    ColorValue color = 0;
-    // The lines as one block of bytes: an erased arrow compares all of them.
-    bool operator==(const HeldLines& other) const {
-      return count == other.count && color == other.color &&
-             std::memcmp(lines.data(), other.lines.data(), sizeof lines) == 0;
-    }
+    std::array<LineSegment, kMaxLinesHeldTogether> lines;
+    std::size_t count;
+    ColorValue color;
+    bool Same(std::span<const LineSegment> other, ColorValue other_color) const;
   };
   // Room for two arrows keeps one erase and one draw apart.
   static constexpr std::size_t kMaxHeld = 2;
 
-  // Drops the held lines equal to these, or else holds them back.
-  void Hold(const HeldLines& lines);
+  // Drops held lines equal to these, or else holds them back.
+  void Hold(std::span<const LineSegment> lines, ColorValue color);
   void DrawHeldLines() const;
 
   RasterSurface& raster_;
