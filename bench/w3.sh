@@ -29,8 +29,10 @@ run_net_goal_ms=25
 source "$root/scripts/xvfb.sh"
 
 build_tree() {  # source folder, build folder
+  echo "building $1 in $2" >&2
   cmake -S "$1" -B "$2" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKUROVEL_BUILD_TESTS=OFF >/dev/null
-  cmake --build "$2" --target kurovel-run kurovel-bench-app kurovel-bench-desktop >&2
+  cmake --build "$2" --target kurovel-run kurovel-bench-app kurovel-bench-desktop >"$2/w3-build.log" 2>&1 ||
+    { tail -n 40 "$2/w3-build.log" >&2; exit 1; }
 }
 
 median() {  # numbers, one a line, on standard input
