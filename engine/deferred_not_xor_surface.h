@@ -45,9 +45,9 @@ class DeferredNotXorSurface final : public DrawingSurface {
   static constexpr std::size_t kMaxLinesHeldTogether = 4;
   // The lines of one call, held back together.
   struct HeldLines {
-    std::array<LineSegment, kMaxLinesHeldTogether> lines;
-    std::size_t count;
-    ColorValue color;
+    std::array<LineSegment, kMaxLinesHeldTogether> lines{};
+    std::size_t count = 0;
+    ColorValue color = 0;
     bool Same(std::span<const LineSegment> other, ColorValue other_color) const;
   };
   // Room for two arrows keeps one erase and one draw apart.
