@@ -14,6 +14,7 @@
 #include "app/kurovel_run_limits.h"
 #include "app/kurovel_run_options.h"
 #include "controllers/state_json.h"
+#include "engine/deferred_not_xor_surface.h"
 #include "engine/picture.h"
 #include "engine/raster_surface.h"
 #include "language/errors.h"
@@ -127,8 +128,11 @@ int Run(const RunOptions& options) {
   LineBuffer lines = ProgramLines(*bytes);
   bytes.reset();  // the lines hold what is needed of the text
 
-  RasterSurface surface(options.width, options.height);
-  Session session(surface);
+  // The arrow's lines are held back as in every front end; the pixels are read
+  // only through drawing.Flushed().
+  RasterSurface raster(options.width, options.height);
+  DeferredNotXorSurface drawing(raster);
+  Session session(drawing);
   session.StartAndRepaint();
   if (options.background_path) {
     // The clear-screen button with this file as the remembered background.
@@ -151,10 +155,10 @@ int Run(const RunOptions& options) {
   for (const std::string& message : report.messages) std::cerr << message << '\n';
 
   std::vector<OutputFile> outputs;
-  if (options.bmp_path) outputs.push_back({*options.bmp_path, EncodeBitmap(Snapshot(surface))});
+  if (options.bmp_path) outputs.push_back({*options.bmp_path, EncodeBitmap(Snapshot(drawing.Flushed()))});
   if (options.state_path) {
     const LineBuffer& normalized = options.lines ? report.normalized : session.runner.NormalizedProgram();
-    outputs.push_back({*options.state_path, StateJson(session, surface, report, normalized)});
+    outputs.push_back({*options.state_path, StateJson(session, drawing.Flushed(), report, normalized)});
   }
   if (const std::optional<std::string> failed = WriteOutputFiles(outputs)) {
     std::cerr << CannotCreateMessage(*failed) << '\n';

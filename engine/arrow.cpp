@@ -65,28 +65,34 @@ Point ArrowPoint(const TurtleState& state, const ArrowTrig& trig, std::size_t k)
 Point SurfaceCenter(const DrawingSurface& surface) { return {surface.Width() / 2, surface.Height() / 2}; }
 
 ArrowPoints ArrowGeometry(const TurtleState& state) {
+  // Every command erases the arrow where the command before drew it: the last
+  // points are kept for that second call. A pure cache, like TrigFor's.
+  struct LastArrow {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t heading = 0;
+    bool valid = false;
+    ArrowPoints points;
+  };
+  thread_local LastArrow last;
+  if (last.valid && last.x == state.x && last.y == state.y && last.heading == state.heading) return last.points;
   const ArrowTrig& trig = TrigFor(state.heading);
-  return {ArrowPoint(state, trig, 0), ArrowPoint(state, trig, 1), ArrowPoint(state, trig, 2), {state.x, state.y}};
+  last = {state.x, state.y, state.heading, true,
+          {ArrowPoint(state, trig, 0), ArrowPoint(state, trig, 1), ArrowPoint(state, trig, 2), {state.x, state.y}}};
+  return last.points;
 }
 
 void DrawArrow(const TurtleState& state, DrawingSurface& surface) {
-  const ColorValue saved = surface.GetPenColor();
   // The points only matter when drawn; a hidden arrow skips computing them.
   if (state.arrow_visible) {
-    const ArrowPoints arrow = ArrowGeometry(state);
-    surface.SetPenColor(kArrowColor);
-    surface.SetPenMode(PenMode::kNotXor);
-    surface.MoveTo(arrow.tip.x, arrow.tip.y);
-    surface.LineTo(arrow.wing1.x, arrow.wing1.y);
-    surface.MoveTo(arrow.notch.x, arrow.notch.y);
-    surface.LineTo(arrow.wing1.x, arrow.wing1.y);
-    surface.MoveTo(arrow.notch.x, arrow.notch.y);
-    surface.LineTo(arrow.wing2.x, arrow.wing2.y);
-    surface.MoveTo(arrow.tip.x, arrow.tip.y);
-    surface.LineTo(arrow.wing2.x, arrow.wing2.y);
+    const ArrowPoints a = ArrowGeometry(state);
+    const LineSegment lines[] = {{a.tip.x, a.tip.y, a.wing1.x, a.wing1.y},
+                                 {a.notch.x, a.notch.y, a.wing1.x, a.wing1.y},
+                                 {a.notch.x, a.notch.y, a.wing2.x, a.wing2.y},
+                                 {a.tip.x, a.tip.y, a.wing2.x, a.wing2.y}};
+    surface.NotXorLines(lines, kArrowColor);
   }
   surface.SetPenMode(state.pen_down ? PenMode::kCopy : PenMode::kNop);
-  surface.SetPenColor(saved);
 }
 
 }  // namespace kurovel

@@ -14,7 +14,7 @@ void DeferredNotXorSurface::MoveTo(std::int32_t x, std::int32_t y) {
 }
 
 void DeferredNotXorSurface::LineTo(std::int32_t x, std::int32_t y) {
-  const HeldLine line{cur_x_, cur_y_, x, y, raster_.GetPenColor()};
+  const LineSegment line{cur_x_, cur_y_, x, y};
   cur_x_ = x;
   cur_y_ = y;
   switch (raster_.GetPenMode()) {
@@ -26,16 +26,39 @@ void DeferredNotXorSurface::LineTo(std::int32_t x, std::int32_t y) {
       raster_.LineTo(line.x1, line.y1);
       return;
     case PenMode::kNotXor:
-      break;
+      Hold(std::span(&line, 1), raster_.GetPenColor());
+      return;
   }
-  const auto end = held_.begin() + static_cast<std::ptrdiff_t>(held_count_);
-  const auto same = std::find(held_.begin(), end, line);
-  if (same != end) {  // drawn twice: the pixels are back as they were
-    *same = held_[--held_count_];
+}
+
+void DeferredNotXorSurface::NotXorLines(std::span<const LineSegment> lines, ColorValue color) {
+  if (lines.empty()) return;
+  cur_x_ = lines.back().x1;
+  cur_y_ = lines.back().y1;
+  if (lines.size() > kMaxLinesHeldTogether) {  // commutes with the held lines: drawn at once
+    raster_.NotXorLines(lines, color);
     return;
   }
-  if (held_count_ == kMaxHeldLines) DrawHeldLines();
-  held_[held_count_++] = line;
+  Hold(lines, color);
+}
+
+bool DeferredNotXorSurface::HeldLines::Same(std::span<const LineSegment> other, ColorValue other_color) const {
+  return count == other.size() && color == other_color && std::equal(other.begin(), other.end(), lines.begin());
+}
+
+void DeferredNotXorSurface::Hold(std::span<const LineSegment> lines, ColorValue color) {
+  for (std::size_t k = 0; k < held_count_; ++k) {
+    if (held_[k].Same(lines, color)) {  // drawn twice: the pixels are back as they were
+      held_[k] = held_[--held_count_];
+      return;
+    }
+  }
+  if (held_count_ == kMaxHeld) DrawHeldLines();
+  HeldLines& held = held_[held_count_++];
+  // A loop of fixed length: no call to copy a few words.
+  for (std::size_t k = 0; k < kMaxLinesHeldTogether; ++k) held.lines[k] = k < lines.size() ? lines[k] : LineSegment{};
+  held.count = lines.size();
+  held.color = color;
 }
 
 void DeferredNotXorSurface::Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
@@ -57,19 +80,11 @@ RasterSurface& DeferredNotXorSurface::Flushed() const {
 }
 
 void DeferredNotXorSurface::DrawHeldLines() const {
-  if (held_count_ == 0) return;
-  const ColorValue pen_color = raster_.GetPenColor();
-  const PenMode pen_mode = raster_.GetPenMode();
-  raster_.SetPenMode(PenMode::kNotXor);
   for (std::size_t k = 0; k < held_count_; ++k) {
-    const HeldLine& line = held_[k];
-    raster_.SetPenColor(line.color);
-    raster_.MoveTo(line.x0, line.y0);
-    raster_.LineTo(line.x1, line.y1);
+    const HeldLines& held = held_[k];
+    raster_.NotXorLines(std::span(held.lines.data(), held.count), held.color);
   }
   held_count_ = 0;
-  raster_.SetPenColor(pen_color);
-  raster_.SetPenMode(pen_mode);
 }
 
 }  // namespace kurovel

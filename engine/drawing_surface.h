@@ -3,11 +3,21 @@
 // picture commands draw goes through this seam.
 
 #include <cstdint>
+#include <span>
 
 #include "engine/color.h"
 #include "engine/picture.h"
 
 namespace kurovel {
+
+// A line from (x0, y0) to (x1, y1), drawn as MoveTo(x0, y0) and LineTo(x1, y1) draw it.
+struct LineSegment {
+  std::int32_t x0 = 0;
+  std::int32_t y0 = 0;
+  std::int32_t x1 = 0;
+  std::int32_t y1 = 0;
+  friend bool operator==(const LineSegment&, const LineSegment&) = default;
+};
 
 class DrawingSurface {
  public:
@@ -22,6 +32,11 @@ class DrawingSurface {
   // A one-pixel line from the current point to (x, y) in the pen colour and mode;
   // the start pixel is drawn, the end pixel is not; (x, y) becomes the current point.
   virtual void LineTo(std::int32_t x, std::int32_t y) = 0;
+
+  // The lines in turn, each as a pen of this colour in PenMode::kNotXor draws it,
+  // while the pen itself stays as it is; the last line's end becomes the current
+  // point. The arrow is drawn this way: one call for its four lines.
+  virtual void NotXorLines(std::span<const LineSegment> lines, ColorValue color) = 0;
 
   virtual ColorValue GetPenColor() const = 0;
   virtual void SetPenColor(ColorValue color) = 0;

@@ -73,9 +73,17 @@ void RasterSurface::MoveTo(std::int32_t x, std::int32_t y) {
 }
 
 void RasterSurface::LineTo(std::int32_t x, std::int32_t y) {
-  if (pen_mode_ != PenMode::kNop) PlotClippedLine(cur_x_, cur_y_, x, y);
+  if (pen_mode_ != PenMode::kNop) PlotClippedLine({cur_x_, cur_y_, x, y}, pen_mode_, pen_word_);
   cur_x_ = x;
   cur_y_ = y;
+}
+
+void RasterSurface::NotXorLines(std::span<const LineSegment> lines, ColorValue color) {
+  if (lines.empty()) return;
+  const std::uint32_t word = ToWord(color);
+  for (const LineSegment& line : lines) PlotClippedLine(line, PenMode::kNotXor, word);
+  cur_x_ = lines.back().x1;
+  cur_y_ = lines.back().y1;
 }
 
 void RasterSurface::SetPenColor(ColorValue color) {
@@ -137,7 +145,8 @@ std::uint32_t* WalkLine(std::uint32_t* pixel, std::int64_t count, LineWalk walk,
 
 }  // namespace
 
-void RasterSurface::PlotClippedLine(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1) {
+void RasterSurface::PlotClippedLine(const LineSegment& line, PenMode mode, std::uint32_t word) {
+  const auto [x0, y0, x1, y1] = line;
   const LineSteps steps = VisibleLineSteps(x0, y0, x1, y1, width_, height_);
   if (steps.Empty()) return;
   const std::int64_t dx = std::int64_t{x1} - x0;
@@ -158,8 +167,8 @@ void RasterSurface::PlotClippedLine(std::int32_t x0, std::int32_t y0, std::int32
 
   std::uint32_t* first = pixels_.data() + ys.Value() * stride + xs.Value();
   const std::int64_t count = steps.last - steps.first + 1;
-  const std::int64_t last = (pen_mode_ == PenMode::kCopy ? WalkLine(first, count, walk, CopyOp{pen_word_})
-                                                          : WalkLine(first, count, walk, NotXorOp{pen_word_})) -
+  const std::int64_t last = (mode == PenMode::kCopy ? WalkLine(first, count, walk, CopyOp{word})
+                                                     : WalkLine(first, count, walk, NotXorOp{word})) -
                             pixels_.data();
   // Both coordinates are monotone, so the two end pixels span the line's box.
   const auto first_x = static_cast<std::int32_t>(xs.Value());

@@ -32,6 +32,7 @@ class RasterSurface final : public DrawingSurface {
   std::int32_t Height() const override { return height_; }
   void MoveTo(std::int32_t x, std::int32_t y) override;
   void LineTo(std::int32_t x, std::int32_t y) override;
+  void NotXorLines(std::span<const LineSegment> lines, ColorValue color) override;
   ColorValue GetPenColor() const override { return pen_color_; }
   void SetPenColor(ColorValue color) override;
   void SetPenMode(PenMode mode) override { pen_mode_ = mode; }
@@ -52,7 +53,8 @@ class RasterSurface final : public DrawingSurface {
   PixelRect TakeDirtyRect();
 
  private:
-  void PlotClippedLine(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1);
+  // mode is kCopy or kNotXor; word is the pen colour in the pixel layout.
+  void PlotClippedLine(const LineSegment& line, PenMode mode, std::uint32_t word);
   void MarkDirty(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom);
 
   std::int32_t width_ = 0;

@@ -1,11 +1,13 @@
 #pragma once
-// The drawing area ("PaintBox1"): shows the engine's off-screen RasterSurface. It
-// never draws by itself and never clears: a paint event only copies the
-// surface's pixels, so uncovering the window keeps the drawing.
+// The drawing area ("PaintBox1"): shows the engine's off-screen raster. It never
+// draws by itself and never clears: a paint event only copies the raster's
+// pixels, so uncovering the window keeps the drawing. The raster is read only
+// through the held-back surface in front of it, so what shows is always what
+// drawing every held-back arrow line at once would show.
 
 #include <QWidget>
 
-#include "engine/raster_surface.h"
+#include "engine/deferred_not_xor_surface.h"
 
 namespace kurovel {
 
@@ -14,7 +16,7 @@ class DrawingArea : public QWidget {
 
  public:
   // The surface must outlive the widget.
-  DrawingArea(RasterSurface& surface, QWidget* parent);
+  DrawingArea(const DeferredNotXorSurface& surface, QWidget* parent);
 
   // Schedules a repaint of what the engine changed since the last call.
   void FlushDirty();
@@ -23,7 +25,7 @@ class DrawingArea : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  RasterSurface& surface_;
+  const DeferredNotXorSurface& surface_;
 };
 
 }  // namespace kurovel

@@ -287,7 +287,7 @@ void MainWindow::LayOut() {
                                RowButton{save_button_, layout.second_row_top}}) {
     row.button->move(row.button->x(), row.top);
   }
-  surface_.Resize(layout.drawing_area_width, client_height);
+  surface_.Flushed().Resize(layout.drawing_area_width, client_height);
   // The turtle goes to the new centre; the repaint that follows draws the arrow there.
   window_.session.turtle.Recentre();
   SchedulePaint();

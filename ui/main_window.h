@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "controllers/program_window.h"
+#include "engine/deferred_not_xor_surface.h"
 #include "engine/limits.h"
 #include "engine/raster_surface.h"
 #include "controllers/run_speed.h"
@@ -47,7 +48,7 @@ class MainWindow : public QMainWindow, private RunView {
   ~MainWindow() override;
 
   Session& GetSession() { return window_.session; }
-  RasterSurface& Surface() { return surface_; }
+  RasterSurface& Surface() { return surface_.Flushed(); }  // every line drawn so far
   const ProgramRunner& Runner() const { return window_.session.runner; }
   QString CurrentFileName() const;
   const std::string& BackgroundFileName() const { return window_.pictures.background_file_name; }
@@ -122,7 +123,8 @@ class MainWindow : public QMainWindow, private RunView {
   void ShowSpeed(RunSpeed speed) override;
   void RunEventLoop(int milliseconds);  // 0: until Wake()
 
-  RasterSurface surface_{kDefaultSurfaceWidth, kDefaultSurfaceHeight};
+  RasterSurface raster_{kDefaultSurfaceWidth, kDefaultSurfaceHeight};  // read only through surface_.Flushed()
+  DeferredNotXorSurface surface_{raster_};
   ProgramWindow window_;
 
   std::unique_ptr<FileProgress> progress_;  // of the long file operation in progress

@@ -11,6 +11,7 @@
 #include <set>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include "engine/raster_surface.h"
 #include "engine/extended_real.h"
@@ -124,6 +125,44 @@ TEST(RasterSurface, RectangleOutlinesWithPenAndFillsWithWhiteUnderTheMode) {
       }
     }
     EXPECT_EQ(surface.TakeDirtyRect().Empty(), c.mode == PenMode::kNop || c.x1 >= c.x2);
+  }
+}
+
+TEST(RasterSurface, NotXorLinesDrawAsANotXorPenAndLeaveThePenAlone) {
+  constexpr ColorValue kPen = MakeColor(0x12, 0x34, 0x56);
+  constexpr ColorValue kLines = MakeColor(0xf0, 0x0f, 0x33);
+  const std::vector<std::vector<LineSegment>> cases = {
+      {},
+      {{1, 1, 6, 4}},
+      {{0, 0, 7, 5}, {7, 0, 0, 5}},                            // crossing: the shared pixel toggled twice
+      {{3, 3, -4, -9}, {2, 1, 2, 1}, {5, 5, 5, 0}, {-1, 2, 9, 2}},  // clipped, empty, vertical, horizontal
+  };
+  for (const std::vector<LineSegment>& lines : cases) {
+    RasterSurface by_pen(8, 6);
+    RasterSurface by_call(8, 6);
+    for (RasterSurface* surface : {&by_pen, &by_call}) surface->CopyPictureIn(Numbered(8, 6), 0, 0, 8, 6);
+    by_pen.SetPenColor(kLines);
+    by_pen.SetPenMode(PenMode::kNotXor);
+    for (const LineSegment& line : lines) {
+      by_pen.MoveTo(line.x0, line.y0);
+      by_pen.LineTo(line.x1, line.y1);
+    }
+    by_call.SetPenColor(kPen);
+    by_call.SetPenMode(PenMode::kCopy);
+    by_call.NotXorLines(lines, kLines);
+    const std::size_t index = static_cast<std::size_t>(&lines - cases.data());
+    EXPECT_EQ(std::vector<std::uint32_t>(by_call.Bits(), by_call.Bits() + 48),
+              std::vector<std::uint32_t>(by_pen.Bits(), by_pen.Bits() + 48))
+        << "case " << index;
+    EXPECT_EQ(by_call.GetPenColor(), kPen);
+    EXPECT_EQ(by_call.GetPenMode(), PenMode::kCopy);
+    // The current point is the last line's end, as after the pen's last LineTo.
+    by_pen.SetPenColor(kPen);
+    by_pen.SetPenMode(PenMode::kCopy);
+    for (RasterSurface* surface : {&by_pen, &by_call}) surface->LineTo(4, 5);
+    EXPECT_EQ(std::vector<std::uint32_t>(by_call.Bits(), by_call.Bits() + 48),
+              std::vector<std::uint32_t>(by_pen.Bits(), by_pen.Bits() + 48))
+        << "case " << index;
   }
 }
 
