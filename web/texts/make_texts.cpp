@@ -13,6 +13,7 @@
 #include "files/program_text.h"
 #include "language/errors.h"
 #include "language/text_encoding.h"
+#include "language/run_speed.h"
 #include "language/runner.h"
 #include "controllers/help_texts.h"
 #include "controllers/insertion_items.h"
@@ -69,6 +70,16 @@ std::string MenuItems() {
   return out + "\n  ]";
 }
 
+// The speed menu's items in menu order: caption and the key the choice is remembered by.
+std::string Speeds() {
+  std::string out = "[";
+  for (std::size_t i = 0; i < kRunSpeeds.size(); ++i) {
+    out += (i ? ", " : "") + std::string("{\"caption\": ") + Quoted(kRunSpeeds[i].caption) +
+           ", \"key\": " + Quoted(kRunSpeeds[i].key) + "}";
+  }
+  return out + "]";
+}
+
 }  // namespace
 
 int main() {
@@ -82,6 +93,7 @@ int main() {
       {"runWarningCaption", kWarningCaption},
       {"clipboardUnavailable", kClipboardUnavailable},
       {"surfaceTooNarrow", kSurfaceTooNarrow},
+      {"speedMenu", kSpeedMenuCaption},
       {"helpCaption", kHelpCaption},
       {"helpClose", kHelpCloseCaption},
       {"versionTab", kVersionTabCaption},
@@ -111,6 +123,7 @@ int main() {
     first_encoding = false;
   }
   json += "},\n";
+  json += "  \"speeds\": " + Speeds() + ",\n";
   json += "  \"menuItems\": " + MenuItems() + "\n}\n";
   std::fputs(json.c_str(), stdout);
   return std::ferror(stdout) ? 1 : 0;
