@@ -340,6 +340,7 @@ EMSCRIPTEN_KEEPALIVE int kv_answer(const char* answer, const char* text_utf8, co
 }
 
 EMSCRIPTEN_KEEPALIVE int kv_keep_picture(const char* name_utf8, const std::uint8_t* bytes, int size) {
+  Current();  // the picture folder is the working folder from the first call on
   const std::string name(name_utf8);
   if (!UsablePictureName(name)) return 1;
   if (bytes == nullptr) {

@@ -9,9 +9,7 @@
 #include <string_view>
 
 #include "engine/version.h"
-#include "files/pictures.h"
 #include "files/program_text.h"
-#include "language/errors.h"
 #include "language/text_encoding.h"
 #include "language/run_speed.h"
 #include "language/runner.h"
@@ -92,7 +90,6 @@ int main() {
       {"dropOneFile", kDropOneFile},
       {"runWarningCaption", kWarningCaption},
       {"clipboardUnavailable", kClipboardUnavailable},
-      {"surfaceTooNarrow", kSurfaceTooNarrow},
       {"speedMenu", kSpeedMenuCaption},
       {"helpCaption", kHelpCaption},
       {"helpClose", kHelpCloseCaption},
@@ -112,9 +109,6 @@ int main() {
   json += "  \"commandList\": " + Lines(CommandListLines()) + ",\n";
   json += "  \"exercises\": " + Lines(ExerciseLines()) + ",\n";
   json += "  \"samplePrograms\": " + Lines(SampleProgramLines()) + ",\n";
-  // Messages that name a file, with "%1" where the name goes, as the error box shows them.
-  json += "  \"cannotOpen\": " + Quoted(ErrorBoxText(CannotOpenMessage("%1"))) + ",\n";
-  json += "  \"cannotCreate\": " + Quoted(ErrorBoxText(CannotCreateMessage("%1"))) + ",\n";
   // The notice after reading a program file, by the encoding name the module reports.
   json += "  \"readAsNotice\": {";
   bool first_encoding = true;

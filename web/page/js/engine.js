@@ -96,7 +96,7 @@ export function createEngine(kv, width, height) {
     savePicture: () => request(kv._kv_save_picture()),
     drop: (names) => request(withStrings([names.join("\n")], (p) => kv._kv_drop(p, names.length))),
     restore: ({ text, fileName, modified }) =>
-      request(withStrings([text, fileName], (t, f) => kv._kv_restore(t, f, modified ? 1 : 0))),
+      request(withStrings([text, String(fileName ?? "")], (t, f) => kv._kv_restore(t, f, modified ? 1 : 0))),
     // The reply to the request: { answer, text, bytes }; gives the next request, or null.
     answer: ({ answer = "done", text = "", bytes = null }) =>
       request(withStrings([answer, text], (a, t) => withBytes(bytes, (b, n) => kv._kv_answer(a, t, b, n)))),

@@ -114,12 +114,23 @@ export function createRequestPerformer({ engine, dialogs, texts, editor, pickerI
   return {
     // Files dropped on the page, read when the drop's flow asks for them.
     offer(dropped) {
-      for (const file of dropped) chosen.set(file.name, file);
+      for (const file of dropped) {
+        chosen.set(file.name, file);
+        handles.delete(file.name);  // saving writes a download, not a file picked before
+      }
     },
     // Performs the requests of one flow, starting with its first, until it has ended.
     async drive(request) {
       try {
-        while (request) request = engine.answer(await performers[request.kind](request));
+        while (request) {
+          let reply;
+          try {
+            reply = await performers[request.kind](request);
+          } catch {
+            reply = { answer: "failed" };  // the flow goes on and says so; it never waits for ever
+          }
+          request = engine.answer(reply);
+        }
       } finally {
         show.progress(null);
       }
