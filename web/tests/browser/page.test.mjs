@@ -4,9 +4,9 @@
 // kurovel-run.
 import { test, before, after, describe } from "node:test";
 import assert from "node:assert/strict";
-import { mkdirSync } from "node:fs";
+import { mkdirSync, readdirSync, readFileSync, statSync } from "node:fs";
 import { join } from "node:path";
-import { openSite, canvasPixels, runnerPixels, runnerMessages, differences, texts, screenshotDir, controls }
+import { openSite, canvasPixels, runnerPixels, runnerMessages, differences, texts, screenshotDir, controls, siteDir }
   from "./harness.mjs";
 
 const TEXTS = texts();
@@ -613,6 +613,16 @@ describe("screenshots", () => {
 });
 
 describe("offline", () => {
+  test("the service worker keeps every file of the site", () => {
+    // It also keeps what it fetched once, so a file missing from its list would
+    // only be missed by a page that has never loaded it online.
+    const listed = new Set(JSON.parse(/const FILES = (\[[^\]]*\]);/.exec(readFileSync(join(siteDir, "sw.js"), "utf8"))[1]
+                                        .replace(/,\s*\]/, "]")));
+    const site = readdirSync(siteDir, { recursive: true })
+      .filter((name) => statSync(join(siteDir, name)).isFile() && !["README.md", "sw.js"].includes(name));
+    assert.deepEqual(site.filter((name) => !listed.has(name)), []);
+  });
+
   test("once opened, the page loads and draws without network", async () => {
     const page = await site.newPage({ serviceWorkers: "allow" });
     const c = controls(page);
