@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <utility>
 
+#include "controllers/window_texts.h"
 #include "ui/drawing_area.h"
 #include "ui/main_window.h"
 
@@ -24,7 +25,6 @@ namespace kurovel {
 
 namespace {
 
-constexpr const char* kSpeedMenuCaption = "速度";
 constexpr const char* kSpeedSettingsKey = "speed";
 // The running line's background in the editor.
 const QColor kRunningLineColor(255, 240, 160);

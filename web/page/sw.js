@@ -1,11 +1,12 @@
 // Keeps the site's files so the page works without a network once opened:
 // answers from the cache at once and refreshes the cache from the network.
 
-const CACHE = "kurovel-v2";
+const CACHE = "kurovel-v3";
 const FILES = [
   "./", "index.html", "manifest.webmanifest", "texts.json", "kurovel.js", "kurovel.wasm",
   "css/kurovel.css",
-  "js/main.js", "js/engine.js", "js/canvas_view.js", "js/dialogs.js", "js/help_window.js",
+  "js/boot.js", "js/main.js", "js/engine.js", "js/requests.js", "js/run_view.js", "js/editor_lines.js",
+  "js/canvas_view.js", "js/dialogs.js", "js/menubar.js", "js/speed_menu.js", "js/help_window.js",
   "js/insertion_menu.js", "js/draft_store.js", "js/file_io.js",
   "icons/kurovel-128.png", "icons/kurovel-256.png",
 ];

@@ -21,8 +21,10 @@ function startServer() {
     throw new Error(`no built site in ${siteDir}: run web/build.sh first`);
   }
   return new Promise((resolvePort, reject) => {
+    // The request log goes to stderr: left unread in a pipe, it would fill the pipe
+    // and stop the server after a few hundred requests.
     const server = spawn("python3", ["-u", "-m", "http.server", "0", "--bind", "127.0.0.1", "--directory", siteDir],
-                         { stdio: ["ignore", "pipe", "pipe"] });
+                         { stdio: ["ignore", "pipe", "ignore"] });
     let output = "";
     server.stdout.on("data", (chunk) => {
       output += chunk;
@@ -49,14 +51,18 @@ export async function openSite() {
     baseUrl,
     pageErrors,
     // A fresh context (own storage); the browser's file pickers are hidden so the
-    // page takes its download path, which a test can observe.
-    async newPage({ viewport = { width: 1280, height: 800 }, serviceWorkers = "block", context = null } = {}) {
+    // page takes its download path, which a test can observe. With ready false
+    // the page is returned as soon as it has loaded, started or not, and errors
+    // it throws are not collected.
+    async newPage({ viewport = { width: 1280, height: 800 }, serviceWorkers = "block", context = null,
+                    ready = true } = {}) {
       const ctx = context ?? await browser.newContext({ viewport, serviceWorkers, acceptDownloads: true });
       await ctx.addInitScript(() => {
         delete window.showOpenFilePicker;
         delete window.showSaveFilePicker;
       });
       const page = await ctx.newPage();
+      if (!ready) return page;
       page.on("pageerror", (error) => pageErrors.push(error.message));
       await page.goto(baseUrl);
       await page.waitForSelector("body[data-ready]");
@@ -70,11 +76,36 @@ export async function openSite() {
   };
 }
 
+// The page's controls, found by their accessible names.
+export function controls(page) {
+  const button = (name) => page.getByRole("button", { name, exact: true });
+  return {
+    commandBox: page.getByRole("textbox", { name: "１行コマンド" }),
+    editor: page.getByRole("textbox", { name: "プログラム" }),
+    canvas: page.getByRole("img", { name: "描画エリア" }),
+    runButton: button("実行"),
+    stopButton: button("中断"),
+    clearButton: button("画面消去"),
+    openButton: button("呼出"),
+    quitButton: button("終了"),
+    helpButton: button("使い方"),
+    saveButton: button("保存"),
+    // A menu of the menu bar ("ファイル", "ヘルプ", "速度") and one of its items.
+    async chooseMenu(menu, item) {
+      await page.getByRole("menuitem", { name: menu, exact: true }).click();
+      await page.getByRole("menuitem", { name: item, exact: true })
+        .or(page.getByRole("menuitemradio", { name: item, exact: true })).click();
+    },
+    boxButton: (name) => page.locator("dialog[open]").getByRole("button", { name, exact: true }),
+    // Resolves once the control can be pressed.
+    enabled: (control) => control.and(page.locator(":enabled")).waitFor(),
+  };
+}
+
 // RGBA of the canvas.
 export async function canvasPixels(page) {
   // Base64 crosses to node far faster than an array of millions of numbers.
-  const { width, height, base64 } = await page.evaluate(() => {
-    const canvas = document.getElementById("PaintBox1");
+  const { width, height, base64 } = await controls(page).canvas.evaluate((canvas) => {
     const data = canvas.getContext("2d").getImageData(0, 0, canvas.width, canvas.height).data;
     let binary = "";
     for (let i = 0; i < data.length; i += 0x8000) binary += String.fromCharCode(...data.subarray(i, i + 0x8000));
@@ -95,6 +126,22 @@ export function runnerPixels(program, { width, height, lines = false }) {
       if (error.status !== 1) throw error;  // 1: an error ended a line, as in the page
     }
     return bmpToRgba(readFileSync(bmp));
+  } finally {
+    rmSync(work, { recursive: true, force: true });
+  }
+}
+
+// The messages kurovel-run reports for the same program (or lines).
+export function runnerMessages(program, { lines = false } = {}) {
+  const work = mkdtempSync(join(tmpdir(), "kurovel-run-"));
+  try {
+    const state = join(work, "state.json");
+    try {
+      execFileSync(runnerPath, ["--state", state, ...(lines ? ["--lines"] : []), "-"], { input: program });
+    } catch (error) {
+      if (error.status !== 1) throw error;  // 1: an error ended a line or the run
+    }
+    return JSON.parse(readFileSync(state, "utf8")).messages;
   } finally {
     rmSync(work, { recursive: true, force: true });
   }
