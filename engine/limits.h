@@ -32,6 +32,17 @@ inline constexpr std::int64_t kMaxPreviewFileBytes = std::int64_t{16} * 1024 * 1
 // The trace keeps this many lines; it counts the lines after them without keeping them.
 inline constexpr std::size_t kMaxTraceLines = 1'000'000;
 
+// The drawing as geometry keeps this many places the turtle moved to since the last
+// clear screen (12 bytes each), so a little fewer moves; it counts the moves after
+// them without keeping them.
+// Every exercise figure takes a few hundred; a drawing beyond this is too large to
+// check.
+inline constexpr std::size_t kMaxPathPlaces = 100'000;
+
+// An exercise check looks at a drawing of at most this many straight strokes once
+// the pieces of each straight line are joined; no exercise figure needs more.
+inline constexpr std::size_t kMaxCheckedStrokes = 4'000;
+
 // The largest program file the editor takes.
 inline constexpr std::int64_t kMaxProgramFileBytes = std::int64_t{64} * 1024 * 1024;
 
