@@ -119,6 +119,10 @@ const Exercise* FindExercise(int number) {
   return nullptr;
 }
 
+std::string ExerciseTitle(const Exercise& exercise) {
+  return "課題" + FullWidth(exercise.number) + "\u3000" + std::string(exercise.figure);
+}
+
 ExerciseVerdict MakeVerdict(const Exercise& exercise, const CheckFinding& finding) {
   const bool passed = finding.finding == Finding::kPassed || finding.finding == Finding::kPassedAsSquare;
   return {exercise.number, passed, Text(exercise, finding)};

@@ -76,4 +76,7 @@ struct ExerciseVerdict {
 
 ExerciseVerdict MakeVerdict(const Exercise& exercise, const CheckFinding& finding);
 
+// The exercise as the list names it: "課題４　正５角形".
+std::string ExerciseTitle(const Exercise& exercise);
+
 }  // namespace kurovel

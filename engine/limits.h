@@ -43,6 +43,12 @@ inline constexpr std::size_t kMaxPathPlaces = 100'000;
 // the pieces of each straight line are joined; no exercise figure needs more.
 inline constexpr std::size_t kMaxCheckedStrokes = 4'000;
 
+// The class report runs each pupil's program with at most this many commands and
+// for at most this long unless told otherwise, so that no endless loop holds up the
+// class: a million commands draw any exercise many times over in well under a second.
+inline constexpr std::uint64_t kClassMaxCommands = 1'000'000;
+inline constexpr double kClassTimeoutSeconds = 2.0;
+
 // The largest program file the editor takes.
 inline constexpr std::int64_t kMaxProgramFileBytes = std::int64_t{64} * 1024 * 1024;
 
