@@ -1,85 +1,51 @@
 #include "app/kurovel_class_options.h"
 
-#include <algorithm>
-#include <array>
 #include <filesystem>
-#include <set>
+#include <vector>
 
 #include "app/kurovel_run_options.h"
 
 namespace kurovel {
 namespace {
 
-// Sets one option from its value; returns an error text or the empty text.
-using ApplyOption = std::string (*)(ClassOptions& options, std::string_view value);
-
-struct OptionRow {
-  std::string_view name;
-  bool takes_value;
-  ApplyOption apply;
-};
-
-constexpr std::array<OptionRow, 6> kOptions{{
-    {"--check", true,
-     [](ClassOptions& o, std::string_view v) -> std::string {
-       o.check_exercise = ParseExerciseNumber(v);
-       return o.check_exercise ? std::string() : "bad exercise '" + std::string(v) + "': expected 1 to 9";
-     }},
-    {"--size", true,
-     [](ClassOptions& o, std::string_view v) -> std::string {
-       const std::optional<SurfaceSize> size = ParseSurfaceSize(v);
-       if (!size) return "bad size '" + std::string(v) + "': expected WxH, each side 1 to " + std::to_string(kMaxPictureSide);
-       o.width = size->width;
-       o.height = size->height;
-       return {};
-     }},
-    {"--max-commands", true,
-     [](ClassOptions& o, std::string_view v) -> std::string {
-       const std::optional<std::uint64_t> count = ParseCommandCount(v);
-       if (!count) return "bad command count '" + std::string(v) + "': expected a whole number above 0";
-       o.max_commands = *count;
-       return {};
-     }},
-    {"--timeout", true,
-     [](ClassOptions& o, std::string_view v) -> std::string {
-       const std::optional<double> seconds = ParseSeconds(v);
-       if (!seconds) return "bad timeout '" + std::string(v) + "': expected seconds above 0";
-       o.timeout_seconds = *seconds;
-       return {};
-     }},
-    {"--report", true, [](ClassOptions& o, std::string_view v) -> std::string { o.report_path = std::string(v); return {}; }},
-    {"--help", false, [](ClassOptions& o, std::string_view) -> std::string { o.help = true; return {}; }},
-}};
+constexpr std::string_view kReportOption = "--report";
 
 ParsedClassArguments Fail(std::string message) { return {std::nullopt, std::move(message)}; }
 
 }  // namespace
 
+// --report is the class report's own option; the others are kurovel-run's and are
+// read by its parser, with the folder in the program's place.
 ParsedClassArguments ParseClassArguments(std::span<const std::string_view> arguments) {
-  ClassOptions options;
-  std::set<std::string_view> seen;
-  std::optional<std::string_view> folder;
+  std::vector<std::string_view> run_arguments;
+  std::optional<std::string_view> report;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string_view argument = arguments[i];
-    if (!argument.starts_with("--")) {
-      if (folder) return Fail("more than one folder given: '" + std::string(*folder) + "' and '" + std::string(argument) + "'");
-      folder = argument;
+    if (arguments[i] != kReportOption) {
+      run_arguments.push_back(arguments[i]);
       continue;
     }
-    const auto row = std::find_if(kOptions.begin(), kOptions.end(), [&](const OptionRow& r) { return r.name == argument; });
-    if (row == kOptions.end()) return Fail("unknown option '" + std::string(argument) + "'");
-    if (!seen.insert(row->name).second) return Fail("option " + std::string(row->name) + " given twice");
-    std::string_view value;
-    if (row->takes_value) {
-      if (i + 1 >= arguments.size() || arguments[i + 1].empty() || arguments[i + 1].starts_with("--")) {
-        return Fail("option " + std::string(row->name) + " needs a value");
-      }
-      value = arguments[++i];
+    if (report) return Fail("option " + std::string(kReportOption) + " given twice");
+    if (i + 1 >= arguments.size() || arguments[i + 1].empty() || arguments[i + 1].starts_with("--")) {
+      return Fail("option " + std::string(kReportOption) + " needs a value");
     }
-    if (std::string error = row->apply(options, value); !error.empty()) return Fail(std::move(error));
+    report = arguments[++i];
   }
-  if (!folder && !options.help) return Fail("no folder given");
-  if (folder) options.folder = std::string(*folder);
+  const ParsedArguments parsed = ParseRunArguments(run_arguments);
+  if (!parsed.options) return Fail(parsed.error);
+  const RunOptions& run = *parsed.options;
+  if (run.lines || run.bmp_path || run.state_path || run.background_path) {
+    return Fail("--lines, --bmp, --state and --background are kurovel-run's options");
+  }
+  ClassOptions options;
+  options.help = run.help;
+  if (run.program == "-" && !options.help) return Fail("no folder given");
+  options.folder = run.program;
+  options.check_exercise = run.check_exercise;
+  options.width = run.width;
+  options.height = run.height;
+  options.max_commands = run.max_commands.value_or(kClassMaxCommands);
+  options.timeout_seconds = run.timeout_seconds.value_or(kClassTimeoutSeconds);
+  if (report) options.report_path = std::string(*report);
   return {std::move(options), {}};
 }
 

@@ -65,7 +65,7 @@ double Farthest(const std::vector<double>& values, double reference) {
 CheckFinding Found(Finding finding, double first = 0.0, double second = 0.0) { return {finding, first, second}; }
 CheckFinding Counted(Finding finding, int count) { return {finding, 0.0, 0.0, count}; }
 
-// The first side whose length differs from the rest, or nothing.
+// The side whose length differs most from the others (from their median), or nothing.
 std::optional<CheckFinding> SidesDiffer(const std::vector<double>& sides, Finding finding) {
   const double reference = Median(sides);
   const double farthest = Farthest(sides, reference);
@@ -277,6 +277,8 @@ CheckFinding CheckCircle(const Exercise& exercise, const std::vector<Chain>& cha
     // The gap says something only when the circle is one line with two ends.
     return Found(Finding::kNotClosed, chains.size() == 1 ? Distance(main->front().from, main->back().to) : 0.0);
   }
+  // Every other piece is compared with every piece of the lap.
+  if (lap->last - lap->first >= kMaxCheckedStrokes) return Found(Finding::kTooLarge);
 
   std::vector<Vec2> points;
   std::vector<double> lengths;

@@ -29,6 +29,10 @@ struct PathStep {
 
 class DrawnPath {
  public:
+  DrawnPath() = default;
+  DrawnPath(const DrawnPath&) = delete;
+  DrawnPath& operator=(const DrawnPath&) = delete;
+
   // Moves that end where they began add nothing: they draw nothing and go nowhere.
   void AddLine(Point from, Point to, ColorValue color) { Add(from, to, color); }
   void AddJump(Point from, Point to) { Add(from, to, kJump); }
@@ -45,27 +49,33 @@ class DrawnPath {
 
  private:
   // A place the turtle reached, and how: with a line of this colour, or kJump.
+  // Plain integers, so that reserving room for places writes nothing.
   struct Place {
-    Point at;
+    std::int32_t x;
+    std::int32_t y;
     std::uint32_t how;
   };
   // Colours have 24 bits, so this value is none of them.
   static constexpr std::uint32_t kJump = 0xFF000000u;
 
+  // The usual move goes on from the last place and is stored here, inline, in a
+  // few instructions; the rest goes through AddAfterJump.
   void Add(Point from, Point to, std::uint32_t how) {
-    if (from == to) return;
-    const bool jumped = count_ == 0 || places_[count_ - 1].at != from;
-    if (count_ + (jumped ? 2 : 1) > kMaxPathPlaces) {
-      ++omitted_;
-      return;
+    if (count_ != 0 && count_ < kMaxPathPlaces) {
+      const Place& last = places_[count_ - 1];
+      if (last.x == from.x && last.y == from.y) {
+        if (from != to) places_[count_++] = {to.x, to.y, how};
+        return;
+      }
     }
-    // Room for every place at once, left untouched (and so unbacked by memory)
-    // until a move reaches it: no copying as the path grows.
-    if (!places_) places_ = std::make_unique_for_overwrite<Place[]>(kMaxPathPlaces);
-    if (jumped) places_[count_++] = {from, kJump};
-    places_[count_++] = {to, how};
+    AddAfterJump(from, to, how);
   }
+  // The first move, a move from a place the turtle was put at without a move (a
+  // jump there first), or a move past the bound (only counted).
+  void AddAfterJump(Point from, Point to, std::uint32_t how);
 
+  // Room for every place, allocated at the first move and left untouched (and so
+  // unbacked by memory) until a move reaches it: the path never moves as it grows.
   std::unique_ptr<Place[]> places_;
   std::size_t count_ = 0;
   std::uint64_t omitted_ = 0;
