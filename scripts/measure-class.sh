@@ -33,18 +33,21 @@ while ((n < 1000)); do
   esac >"$class/$(printf 'pupil%04d' $n).kv"
 done
 
-# Runs a command under /usr/bin/time -v; prints seconds, peak RSS and the summary.
+# Runs a command under /usr/bin/time -v; prints wall-clock seconds, processor
+# seconds (user and system: what the wall clock would be on one idle core), peak
+# RSS and the summary.
 measure() {
   local rc=0
   /usr/bin/time -v -o "$work/time" "$@" >"$work/out" 2>/dev/null || rc=$?
-  local rss_kb wall
+  local rss_kb wall cpu
   rss_kb=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/time")
   wall=$(awk -F': ' '/Elapsed \(wall clock\)/ {print $2}' "$work/time")
   wall=$(awk -v t="$wall" 'BEGIN { n = split(t, p, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + p[i]; print s }')
-  printf '%8.2f s %6d MB  exit %d  %s\n' "$wall" "$((rss_kb / 1024))" "$rc" "$(head -1 "$work/out")"
+  cpu=$(awk -F': ' '/User time|System time/ {s += $2} END {print s}' "$work/time")
+  printf '%6.2f s wall %6.2f s cpu %4d MB  exit %d  %s\n' "$wall" "$cpu" "$((rss_kb / 1024))" "$rc" "$(head -1 "$work/out")"
 }
 
-echo "$(ls "$class" | wc -l) programs, $(nproc) cores"
+echo "$(ls "$class" | wc -l) programs, $(nproc) cores, load average $(cut -d' ' -f1 /proc/loadavg)"
 printf '%-36s' "kurovel-class --check 4"
 measure "$bin" --check 4 --report "$work/report.html" "$class"
 printf '%-36s' "kurovel-class"
