@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <set>
 
+#include "controllers/exercise_verdicts.h"
 #include "engine/limits.h"
 
 namespace kurovel {
@@ -21,7 +22,7 @@ struct OptionRow {
   ApplyOption apply;
 };
 
-constexpr std::array<OptionRow, 8> kOptions{{
+constexpr std::array<OptionRow, 9> kOptions{{
     {"--size", true,
      [](RunOptions& o, std::string_view value) -> std::string {
        const std::optional<SurfaceSize> size = ParseSurfaceSize(value);
@@ -47,6 +48,11 @@ constexpr std::array<OptionRow, 8> kOptions{{
      [](RunOptions& o, std::string_view v) -> std::string {
        o.timeout_seconds = ParseSeconds(v);
        return o.timeout_seconds ? std::string() : "bad timeout '" + std::string(v) + "': expected seconds above 0";
+     }},
+    {"--check", true,
+     [](RunOptions& o, std::string_view v) -> std::string {
+       o.check_exercise = ParseExerciseNumber(v);
+       return o.check_exercise ? std::string() : "bad exercise '" + std::string(v) + "': expected 1 to 9";
      }},
     {"--help", false, [](RunOptions& o, std::string_view) -> std::string { o.help = true; return {}; }},
 }};
@@ -106,6 +112,13 @@ std::optional<double> ParseSeconds(std::string_view text) {
   return seconds;
 }
 
+std::optional<int> ParseExerciseNumber(std::string_view text) {
+  if (text.size() != 1 || text[0] < '0' || text[0] > '9') return std::nullopt;
+  const int number = text[0] - '0';
+  if (FindExercise(number) == nullptr) return std::nullopt;
+  return number;
+}
+
 std::optional<SurfaceSize> ParseSurfaceSize(std::string_view text) {
   const std::size_t x = text.find('x');
   if (x == std::string_view::npos) return std::nullopt;
@@ -159,7 +172,7 @@ const std::string& RunUsage() {
   static const std::string usage =
          "usage: kurovel-run [--size WxH] [--lines] [--bmp OUT.bmp] [--state OUT.json]\n"
          "                   [--background FILE.bmp] [--max-commands N] [--timeout SECONDS]\n"
-         "                   [PROGRAM | -]\n"
+         "                   [--check N] [PROGRAM | -]\n"
          "Runs a Kurovel program on an off-screen drawing surface. The program is read as\n"
          "UTF-8 or UTF-16 when a byte order mark or valid multi-byte UTF-8 says so, else\n"
          "as Shift-JIS.\n"
@@ -174,12 +187,16 @@ const std::string& RunUsage() {
          "  --max-commands N    end the run as Stop does once N commands have run\n"
          "                      (turtle commands and inc, dec, mlt, div, pos lines)\n"
          "  --timeout SECONDS   end the run as Stop does after this time (decimal, above 0)\n"
+         "  --check N           check the drawing against exercise N of the help window\n"
+         "                      (1 to 9): the verdict goes to standard error and into\n"
+         "                      the state as \"check\"; exit status 4 when it fails\n"
          "  --help              print this text\n"
          "  --                  end of options (for a program whose name begins with -)\n"
          "Exit status: 0 ok, 1 an error ended a line or the run (or the background could\n"
          "not be read), 2 repeat and next do not pair up, 3 a limit ended the run (the\n"
-         "outputs are written, with outcome \"limit\"), 64 bad usage, 66 the program\n"
-         "cannot be read, 70 internal error (such as out of memory; no output is\n"
+         "outputs are written, with outcome \"limit\"), 4 the run ended normally but the\n"
+         "drawing failed --check (so with --check, 0 means passed), 64 bad usage, 66 the\n"
+         "program cannot be read, 70 internal error (such as out of memory; no output is\n"
          "written), 73 an output cannot be written. The outputs are written all or none:\n"
          "no file is replaced unless every output has been written.\n";
   return usage;

@@ -1,7 +1,8 @@
 #pragma once
 // The command line of the headless runner:
 //   kurovel-run [--size WxH] [--lines] [--bmp OUT.bmp] [--state OUT.json]
-//               [--background FILE.bmp] [PROGRAM | -]
+//               [--background FILE.bmp] [--max-commands N] [--timeout SECONDS]
+//               [--check N] [PROGRAM | -]
 
 #include <cstdint>
 #include <optional>
@@ -22,6 +23,7 @@ struct RunOptions {
   std::optional<std::string> background_path;
   std::optional<std::uint64_t> max_commands;  // stop the run after this many commands
   std::optional<double> timeout_seconds;      // stop the run after this much time
+  std::optional<int> check_exercise;          // check the drawing against exercise 1 to 9
   std::string program = "-";  // "-" reads standard input
   bool help = false;          // --help: print the usage, run nothing
 };
@@ -39,6 +41,8 @@ ParsedArguments ParseRunArguments(std::span<const std::string_view> arguments);
 std::optional<std::uint64_t> ParseCommandCount(std::string_view text);
 // Seconds as a decimal number above 0 ("2", "0.5", "90.25"); nullopt otherwise.
 std::optional<double> ParseSeconds(std::string_view text);
+// An exercise number of the help window, 1 to 9; nullopt otherwise.
+std::optional<int> ParseExerciseNumber(std::string_view text);
 
 // "WxH", each side 1 to kMaxPictureSide, decimal digits only; nullopt otherwise.
 struct SurfaceSize {

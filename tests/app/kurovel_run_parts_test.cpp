@@ -39,6 +39,13 @@ TEST(ParseSurfaceSize, OnlyTwoPlainSidesWithinRange) {
   }
 }
 
+TEST(ParseExerciseNumber, OneToNineOnly) {
+  for (int n = 1; n <= 9; ++n) EXPECT_EQ(ParseExerciseNumber(std::to_string(n)), n);
+  for (const std::string_view text : {"0", "10", "01", "+1", " 1", "1 ", "x", "", "4.0", "-1"}) {
+    EXPECT_FALSE(ParseExerciseNumber(text)) << "'" << text << "'";
+  }
+}
+
 // Outputs named through a link or naming a pipe (such as /dev/stdout) receive the
 // bytes; renaming over them would replace the link or the pipe with a plain file.
 TEST(WriteOutputFiles, WritesThroughLinksAndIntoPipes) {

@@ -16,6 +16,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -194,7 +196,8 @@ TEST_F(KurovelRunTest, UsageErrorsWriteNothing) {
       {"--size", "+10x10"}, {"--size", "9x9", "--size", "9x9"}, {"--background"}, {Path("a.kv"), "-"},
       {"--bmp", Path("other.bmp")}, {"--state", bmp}, {"--timeout", "0"}, {"--timeout", "-1"},
       {"--timeout", "1e3"}, {"--timeout", "."}, {"--max-commands", "0"}, {"--max-commands", "-5"},
-      {"--max-commands", "99999999999999999999"},
+      {"--max-commands", "99999999999999999999"}, {"--check", "0"}, {"--check", "10"}, {"--check", "x"},
+      {"--check", "4.0"},
   };
   for (Args arguments : cases) {
     arguments.insert(arguments.begin(), {"--bmp", bmp});
@@ -434,6 +437,36 @@ TEST_F(KurovelRunTest, ProgramEncodings) {
     EXPECT_EQ(state["normalized"], json(c.normalized));
     EXPECT_EQ(RunState(c.program, {"--lines"}, 0)["normalized"], json(c.normalized)) << "from standard input";
   }
+}
+
+// Every pupil-like program of tests/exercises through --check: the verdict of
+// verdicts.tsv in the state, and an exit status that tells it without the state.
+TEST_F(KurovelRunTest, CheckGivesEachExerciseProgramItsVerdict) {
+  const fs::path exercises = KUROVEL_EXERCISES_DIR;
+  std::ifstream table(exercises / "verdicts.tsv");
+  std::string line;
+  int programs = 0;
+  while (std::getline(table, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    std::string file, exercise, verdict, message;
+    std::getline(fields, file, '\t');
+    std::getline(fields, exercise, '\t');
+    std::getline(fields, verdict, '\t');
+    std::getline(fields, message);
+    SCOPED_TRACE(file);
+    const Outcome outcome = Run({"--check", exercise, "--state", Path("state.json"), (exercises / file).string()});
+    const json state = json::parse(ReadFile(Path("state.json")), nullptr, false);
+    const json expected = {{"exercise", std::stoi(exercise)}, {"passed", verdict == "pass"}, {"message", message}};
+    EXPECT_EQ(state["check"], expected);
+    const std::map<std::string, int> status_of_outcome = {{"ok", verdict == "pass" ? 0 : 4}, {"error", 1}, {"unbalanced", 2}};
+    EXPECT_EQ(outcome.status, status_of_outcome.at(state["outcome"])) << outcome.err;
+    EXPECT_NE(outcome.err.find(message), std::string::npos) << outcome.err;
+    ++programs;
+  }
+  EXPECT_GT(programs, 270);
+  // Without --check the state has no "check".
+  EXPECT_FALSE(RunState("fd 10\n", {}, 0).contains("check"));
 }
 
 }  // namespace
