@@ -486,6 +486,11 @@ CheckFinding FindExerciseFinding(const Exercise& exercise, const DrawnPath& path
   return Found(Finding::kNoLines);  // unreachable: every kind has a case
 }
 
+ExerciseVerdict CheckSelectedExercise(std::string_view selected_line, const Turtle& turtle) {
+  const Exercise* exercise = ExerciseOnLine(selected_line);
+  return exercise != nullptr ? CheckExercise(*exercise, turtle) : NoExerciseChosenVerdict();
+}
+
 ExerciseVerdict CheckExercise(const Exercise& exercise, const Turtle& turtle) {
   const DrawingSurface& surface = turtle.Surface();
   return MakeVerdict(exercise, FindExerciseFinding(exercise, turtle.Path(), surface.Width(), surface.Height()));

@@ -6,6 +6,7 @@
 // rounding of positions to whole pixels, and nothing more.
 
 #include <cstdint>
+#include <string_view>
 
 #include "controllers/exercise_verdicts.h"
 #include "engine/drawn_path.h"
@@ -15,6 +16,10 @@ namespace kurovel {
 
 // The verdict on the lines the turtle drew since the last clear screen, on its surface.
 ExerciseVerdict CheckExercise(const Exercise& exercise, const Turtle& turtle);
+
+// 答え合わせ: the verdict on the turtle's drawing for the exercise named on the
+// line of the exercise list that the pupil has selected.
+ExerciseVerdict CheckSelectedExercise(std::string_view selected_line, const Turtle& turtle);
 
 // What the check found, before it is put into words: the path's lines on a drawing
 // area of width x height pixels (a line beyond it is not on the paper).

@@ -123,6 +123,20 @@ std::string ExerciseTitle(const Exercise& exercise) {
   return "課題" + FullWidth(exercise.number) + "\u3000" + std::string(exercise.figure);
 }
 
+const Exercise* ExerciseOnLine(std::string_view line) {
+  static constexpr std::string_view kExerciseWord = "課題";
+  const std::size_t at = line.find(kExerciseWord);
+  if (at == std::string_view::npos) return nullptr;
+  const std::string_view digit = line.substr(at + kExerciseWord.size());
+  for (int number = 1; number <= static_cast<int>(Exercises().size()); ++number) {
+    const std::string ascii(1, static_cast<char>('0' + number));
+    if (digit.starts_with(FullWidth(number)) || digit.starts_with(ascii)) return FindExercise(number);
+  }
+  return nullptr;
+}
+
+ExerciseVerdict NoExerciseChosenVerdict() { return {0, false, "課題の行をクリックしてから、答え合わせをしてね"}; }
+
 ExerciseVerdict MakeVerdict(const Exercise& exercise, const CheckFinding& finding) {
   const bool passed = finding.finding == Finding::kPassed || finding.finding == Finding::kPassedAsSquare;
   return {exercise.number, passed, Text(exercise, finding)};

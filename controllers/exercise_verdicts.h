@@ -79,4 +79,11 @@ ExerciseVerdict MakeVerdict(const Exercise& exercise, const CheckFinding& findin
 // The exercise as the list names it: "課題４　正５角形".
 std::string ExerciseTitle(const Exercise& exercise);
 
+// The exercise a line of the exercise list names ("課題４" or "課題4" anywhere in
+// it), or nullptr: the pupil picks an exercise by putting the caret on its line.
+const Exercise* ExerciseOnLine(std::string_view line);
+
+// The verdict of 答え合わせ when the selected line names no exercise.
+ExerciseVerdict NoExerciseChosenVerdict();
+
 }  // namespace kurovel

@@ -27,6 +27,7 @@
 #include "engine/color.h"
 #include "language/cp932.h"
 #include "files/bitmap_file.h"
+#include "tests/exercises/exercise_corpus.h"
 
 namespace kurovel {
 namespace {
@@ -442,26 +443,17 @@ TEST_F(KurovelRunTest, ProgramEncodings) {
 // Every pupil-like program of tests/exercises through --check: the verdict of
 // verdicts.tsv in the state, and an exit status that tells it without the state.
 TEST_F(KurovelRunTest, CheckGivesEachExerciseProgramItsVerdict) {
-  const fs::path exercises = KUROVEL_EXERCISES_DIR;
-  std::ifstream table(exercises / "verdicts.tsv");
-  std::string line;
   int programs = 0;
-  while (std::getline(table, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream fields(line);
-    std::string file, exercise, verdict, message;
-    std::getline(fields, file, '\t');
-    std::getline(fields, exercise, '\t');
-    std::getline(fields, verdict, '\t');
-    std::getline(fields, message);
-    SCOPED_TRACE(file);
-    const Outcome outcome = Run({"--check", exercise, "--state", Path("state.json"), (exercises / file).string()});
+  for (const testing::CorpusRow& row : testing::ReadCorpus()) {
+    SCOPED_TRACE(row.file);
+    const Outcome outcome = Run({"--check", std::to_string(row.exercise), "--state", Path("state.json"),
+                                 (testing::kExercisesDir / row.file).string()});
     const json state = json::parse(ReadFile(Path("state.json")), nullptr, false);
-    const json expected = {{"exercise", std::stoi(exercise)}, {"passed", verdict == "pass"}, {"message", message}};
+    const json expected = {{"exercise", row.exercise}, {"passed", row.passed}, {"message", row.message}};
     EXPECT_EQ(state["check"], expected);
-    const std::map<std::string, int> status_of_outcome = {{"ok", verdict == "pass" ? 0 : 4}, {"error", 1}, {"unbalanced", 2}};
+    const std::map<std::string, int> status_of_outcome = {{"ok", row.passed ? 0 : 4}, {"error", 1}, {"unbalanced", 2}};
     EXPECT_EQ(outcome.status, status_of_outcome.at(state["outcome"])) << outcome.err;
-    EXPECT_NE(outcome.err.find(message), std::string::npos) << outcome.err;
+    EXPECT_NE(outcome.err.find(row.message), std::string::npos) << outcome.err;
     ++programs;
   }
   EXPECT_GT(programs, 270);

@@ -19,13 +19,16 @@
 #include "language/program_lines.h"
 #include "language/session.h"
 #include "language/text_encoding.h"
+#include "tests/exercises/exercise_corpus.h"
 
 namespace kurovel {
 namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kExercisesDir = KUROVEL_EXERCISES_DIR;
+using testing::CorpusRow;
+using testing::kExercisesDir;
+using testing::ReadCorpus;
 
 // Runs a program (file bytes in any encoding) from the start state as the Run
 // button does and checks the drawing against the exercise.
@@ -49,40 +52,13 @@ ExerciseVerdict CheckProgram(int exercise, std::string bytes) {
   return CheckProgram(session, exercise, std::move(bytes));
 }
 
-struct CorpusRow {
-  std::string file;
-  int exercise = 0;
-  bool passed = false;
-  std::string message;
-};
-
-std::vector<CorpusRow> ReadCorpus() {
-  std::vector<CorpusRow> rows;
-  std::ifstream in(kExercisesDir / "verdicts.tsv");
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream fields(line);
-    CorpusRow row;
-    std::string exercise, verdict;
-    std::getline(fields, row.file, '\t');
-    std::getline(fields, exercise, '\t');
-    std::getline(fields, verdict, '\t');
-    std::getline(fields, row.message);
-    row.exercise = std::stoi(exercise);
-    row.passed = verdict == "pass";
-    rows.push_back(row);
-  }
-  return rows;
-}
-
 class CorpusTest : public ::testing::TestWithParam<CorpusRow> {};
 
 TEST_P(CorpusTest, GivesTheExpectedVerdict) {
   const CorpusRow& row = GetParam();
-  std::ifstream in(kExercisesDir / row.file, std::ios::binary);
-  ASSERT_TRUE(in) << row.file;
-  const ExerciseVerdict verdict = CheckProgram(row.exercise, {std::istreambuf_iterator<char>(in), {}});
+  const std::string bytes = testing::ReadCorpusFile(row);
+  ASSERT_FALSE(bytes.empty()) << row.file;
+  const ExerciseVerdict verdict = CheckProgram(row.exercise, bytes);
   EXPECT_EQ(verdict.exercise, row.exercise);
   EXPECT_EQ(verdict.passed, row.passed) << verdict.message;
   EXPECT_EQ(verdict.message, row.message);
@@ -191,6 +167,32 @@ TEST(ExerciseVerdicts, CountsReadAsAChildCountsThem) {
     EXPECT_EQ(verdict.message, c.text);
     EXPECT_EQ(verdict.passed, c.finding.finding == Finding::kPassed) << c.text;
   }
+}
+
+// 答え合わせ checks the exercise on the line the pupil selected in the list.
+TEST(AnswerCheck, TheSelectedLineNamesTheExercise) {
+  const struct {
+    std::string line;
+    int exercise;  // 0: none
+  } lines[] = {
+      {"課題１\u3000\u3000正方形を描く", 1}, {"課題９\u3000\u3000時計の目盛りを描く", 9}, {"課題4 正５角形", 4},
+      {"  課題７", 7},                       {"正方形を描く", 0},                         {"課題０", 0},
+      {"課題", 0},                           {"", 0},
+  };
+  for (const auto& l : lines) {
+    const Exercise* exercise = ExerciseOnLine(l.line);
+    EXPECT_EQ(exercise != nullptr ? exercise->number : 0, l.exercise) << l.line;
+  }
+  RasterSurface surface(kDefaultSurfaceWidth, kDefaultSurfaceHeight);
+  Session session(surface);
+  session.StartAndRepaint();
+  HeadlessRunnerHost host(ProgramLines("repeat 4\nfd 100\nrt 90\nnext"));
+  session.runner.RunProgram(host);
+  EXPECT_EQ(CheckSelectedExercise("課題１\u3000\u3000正方形を描く", session.turtle).message,
+            "できました！　正方形です（１辺 100）");
+  const ExerciseVerdict none = CheckSelectedExercise("正方形を描く", session.turtle);
+  EXPECT_FALSE(none.passed);
+  EXPECT_EQ(none.message, "課題の行をクリックしてから、答え合わせをしてね");
 }
 
 }  // namespace
