@@ -7,7 +7,7 @@ set -euo pipefail
 kurovel=$1
 
 command -v Xvfb >/dev/null || { echo "Xvfb is not installed: skipped"; exit 77; }
-for tool in xdotool xkbcomp import convert; do
+for tool in xdotool xkbcomp import convert dbus-daemon; do
   command -v "$tool" >/dev/null || { echo "$tool is missing" >&2; exit 1; }
 done
 
