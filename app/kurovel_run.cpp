@@ -115,9 +115,10 @@ Picture Snapshot(const RasterSurface& surface) {
 }
 
 int Run(const RunOptions& options) {
-  std::optional<std::string> bytes = ReadProgramBytes(options.program);
+  ProgramRead program = ReadProgramBytes(options.program);
+  std::optional<std::string>& bytes = program.bytes;
   if (!bytes) {
-    std::cerr << CannotOpenMessage(options.program) << '\n';
+    std::cerr << program.error << '\n';
     return kExitNoInput;
   }
   RunReport report;

@@ -23,6 +23,7 @@
 #include <nlohmann/json.hpp>
 
 #include "engine/color.h"
+#include "engine/limits.h"
 #include "language/cp932.h"
 #include "files/bitmap_file.h"
 
@@ -242,6 +243,34 @@ TEST_F(KurovelRunTest, ProgramBytesReachTheRun) {
       {{"--lines"}, "fd 100\x81\nrt 90\n", {"fd 100\xEF\xBF\xBD", "rt 90"}},  // a break is never a trail byte
   };
   for (const auto& c : cases) EXPECT_EQ(RunState(c.input, c.arguments, 0)["normalized"], json(c.normalized));
+}
+
+// Standard input and program files hold at most what the editor takes; an endless
+// stream of text ends with the editor's message instead of taking all memory.
+TEST_F(KurovelRunTest, ProgramsLargerThanAProgramFileAreRefused) {
+  const std::string too_large = "文字列の大きさが メモ の制限を越えました\n";
+  const std::string at_limit(static_cast<std::size_t>(kMaxProgramFileBytes), 'a');
+  WriteFile(Path("big.kv"), at_limit + "b");
+  const struct {
+    std::string name;
+    Args arguments;
+    std::string input;
+    int status;
+  } cases[] = {
+      {"a file one byte too large", {Path("big.kv")}, "", 66},
+      {"standard input one byte too large", {"-"}, at_limit + "b", 66},
+      {"standard input at the limit", {"--lines", "-"}, at_limit, 0},  // a line of letters does nothing
+      {"standard input cut at its NUL", {"--lines", "-"}, "fd 1\n"s + '\0' + at_limit + "b", 0},
+  };
+  for (const auto& c : cases) {
+    const Outcome outcome = Run(c.arguments, c.input);
+    EXPECT_EQ(outcome.status, c.status) << c.name;
+    EXPECT_EQ(outcome.err == too_large, c.status == 66) << c.name << ": " << outcome.err.substr(0, 200);
+  }
+  const std::string endless = "yes 'fd 1' | " + Quote(tool_) + " - 2>" + Quote(Path("err"));
+  const int status = std::system(endless.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 66) << status;
+  EXPECT_EQ(ReadFile(Path("err")), too_large);
 }
 
 TEST_F(KurovelRunTest, SurfaceSize) {
