@@ -89,14 +89,19 @@ std::string FolderOf(const std::string& path) {
 
 std::string NameOf(const std::string& path) { return path.substr(FolderOf(path).size()); }
 
+bool IsSpecial(const struct stat& info) { return !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode); }
+
 // The path a write to `path` must create or replace: the end of its chain of
 // symbolic links (a relative link is read from its own folder), which need not
-// exist yet. Nullopt for a loop or a chain that cannot be read.
+// exist yet. A chain that ends in a device or pipe is the path itself, opened
+// through the links: /dev/stdout on a pipe links to "pipe:[...]", which names no
+// file. Nullopt for a loop or a chain that cannot be read.
 std::optional<std::string> FinalTarget(std::string path) {
   for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
     struct stat info{};
     if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT ? std::optional(path) : std::nullopt;
     if (!S_ISLNK(info.st_mode)) return path;
+    if (::stat(path.c_str(), &info) == 0 && IsSpecial(info)) return path;
     std::string link(PATH_MAX, '\0');
     const ssize_t length = ::readlink(path.c_str(), link.data(), link.size());
     if (length <= 0 || static_cast<std::size_t>(length) >= link.size()) return std::nullopt;
@@ -112,8 +117,6 @@ std::optional<std::string> FinalTarget(std::string path) {
 bool AcceptsReplacement(const std::string& target, const struct stat& info) {
   return S_ISREG(info.st_mode) && (info.st_mode & 0222) != 0 && ::access(target.c_str(), W_OK) == 0;
 }
-
-bool IsSpecial(const struct stat& info) { return !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode); }
 
 bool WriteDirectly(const std::string& path, const std::string& bytes) {
   FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));

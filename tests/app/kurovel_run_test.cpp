@@ -415,6 +415,15 @@ TEST_F(KurovelRunTest, OutputsThroughDanglingLinksAndWithLongNames) {
   }
 }
 
+// /dev/stdout on a pipe links to "pipe:[...]", which names no file: the state is
+// written through it.
+TEST_F(KurovelRunTest, StateToStandardOutputOnAPipe) {
+  const std::string command =
+      "printf 'fd 10\\n' | " + Quote(tool_) + " --state /dev/stdout - | cat >" + Quote(Path("piped.json"));
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(json::parse(ReadFile(Path("piped.json")), nullptr, false).value("y", 0), 213);
+}
+
 // Ended by a signal while an output waits (a pipe with no reader yet): the other
 // output's temporary file is removed and nothing is replaced.
 TEST_F(KurovelRunTest, SignalsLeaveNoTemporaryFile) {
