@@ -13,8 +13,8 @@
 #include "files/output_files.h"
 #include "app/kurovel_run_limits.h"
 #include "app/kurovel_run_options.h"
+#include "app/program_arguments.h"
 #include "controllers/state_json.h"
-#include "engine/picture.h"
 #include "engine/raster_surface.h"
 #include "language/errors.h"
 #include "language/normalizer.h"
@@ -107,13 +107,6 @@ int ExitStatusOf(const RunReport& report) {
   return kExitSoftware;  // unreachable: every result has a case
 }
 
-// The whole surface, arrow included.
-Picture Snapshot(const RasterSurface& surface) {
-  Picture picture(surface.Width(), surface.Height());
-  surface.CopyPictureOut(picture, surface.Width(), surface.Height());
-  return picture;
-}
-
 int Run(const RunOptions& options) {
   ProgramRead program = ReadProgramBytes(options.program);
   std::optional<std::string>& bytes = program.bytes;
@@ -152,7 +145,7 @@ int Run(const RunOptions& options) {
   for (const std::string& message : report.messages) std::cerr << message << '\n';
 
   std::vector<OutputFile> outputs;
-  if (options.bmp_path) outputs.push_back({*options.bmp_path, EncodeBitmap(Snapshot(surface))});
+  if (options.bmp_path) outputs.push_back({*options.bmp_path, EncodeBitmap(surface)});
   if (options.state_path) {
     const LineBuffer& normalized = options.lines ? report.normalized : session.runner.NormalizedProgram();
     outputs.push_back({*options.state_path, StateJson(session, surface, report, normalized)});
@@ -169,7 +162,8 @@ int Run(const RunOptions& options) {
 
 int main(int argc, char** argv) {
   using namespace kurovel;
-  const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const std::vector<std::string> given = ProgramArguments(argc, argv);
+  const std::vector<std::string_view> arguments(given.begin(), given.end());
   const ParsedArguments parsed = ParseRunArguments(arguments);
   if (!parsed.options) {
     std::cerr << "kurovel-run: " << parsed.error << '\n' << RunUsage();
