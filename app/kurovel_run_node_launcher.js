@@ -105,7 +105,10 @@ var kurovelRunHost = (function() {
   }
 
   // Node puts /dev/null opened for reading and writing in place of a closed
-  // standard input; a shell's "< /dev/null" opens it for reading only.
+  // standard input; a shell's "< /dev/null" opens it for reading only. /dev/null
+  // given for reading and writing ("<> /dev/null", Python's subprocess.DEVNULL)
+  // looks the same and is taken as closed too: reading a program from it fails
+  // (exit 66) where kurovel-run reads an empty program.
   function stdinWasClosed() {
     try {
       var flags = /flags:\s*([0-7]+)/.exec(nodeFs.readFileSync('/proc/self/fdinfo/0', 'latin1'));
