@@ -32,6 +32,25 @@ var KurovelRunNodeFiles = {
       if (error && typeof error.code === 'string' && error.code in ERRNO_CODES) return ERRNO_CODES[error.code];
       throw error;
     },
+    // call(fs)'s result, or -errno when the system refuses (the system calls' form;
+    // the descriptor calls return the errno itself).
+    syscall: function(call) {
+      try {
+        return call(nodeHost.fs());
+      } catch (error) {
+        return -nodeHost.errno(error);
+      }
+    },
+    // A descriptor's Stats; a standard input that was closed has none.
+    fstat: function(fs, fd) {
+      if (fd === 0 && kurovelRunHost.stdinClosed) throw Object.assign(new Error('EBADF'), {code: 'EBADF'});
+      return fs.fstatSync(fd);
+    },
+    // Paths are taken from the working folder or the root: kurovel-run names no
+    // folder by a descriptor.
+    fromWorkingFolder: function(dirfd, name) {
+      return dirfd === {{{ cDefine('AT_FDCWD') }}} || name[0] === 0x2F;
+    },
     // Runs call() with the list of temporary files held, as the native program
     // holds its cleanup signals while its list changes.
     withListHeld: function(call) {
@@ -132,20 +151,17 @@ var KurovelRunNodeFiles = {
   __syscall_open: function(path, flags, varargs) {
     var name = nodeHost.path(path);
     var mode = varargs ? HEAPU32[(varargs >>> 0) >>> 2] : 0;
-    var open = function() { return nodeHost.fs().openSync(name, nodeHost.nodeFlags(flags), mode); };
-    try {
-      var exclusive = (flags & {{{ cDefine('O_CREAT') }}}) && (flags & {{{ cDefine('O_EXCL') }}});
-      if (!exclusive) return open();
+    var exclusive = (flags & {{{ cDefine('O_CREAT') }}}) && (flags & {{{ cDefine('O_EXCL') }}});
+    return nodeHost.syscall(function(fs) {
+      if (!exclusive) return fs.openSync(name, nodeHost.nodeFlags(flags), mode);
       return nodeHost.withListHeld(function(list) {
-        var fd = open();
+        var fd = fs.openSync(name, nodeHost.nodeFlags(flags), mode);
         if (list.add(name)) return fd;
-        nodeHost.fs().closeSync(fd);
-        nodeHost.fs().unlinkSync(name);
+        fs.closeSync(fd);
+        fs.unlinkSync(name);
         return -{{{ cDefine('EMFILE') }}};
       });
-    } catch (error) {
-      return -nodeHost.errno(error);
-    }
+    });
   },
 
   fd_read__deps: ['$nodeHost'],
@@ -168,12 +184,7 @@ var KurovelRunNodeFiles = {
 
   fd_close__deps: ['$nodeHost'],
   fd_close: function(fd) {
-    try {
-      nodeHost.fs().closeSync(fd);
-      return 0;
-    } catch (error) {
-      return nodeHost.errno(error);
-    }
+    return -nodeHost.syscall(function(fs) { fs.closeSync(fd); return 0; });
   },
 
   // Node cannot seek a descriptor, and kurovel-run reads and writes straight through.
@@ -183,126 +194,93 @@ var KurovelRunNodeFiles = {
 
   fd_fdstat_get__deps: ['$nodeHost'],
   fd_fdstat_get: function(fd, pbuf) {
-    if (fd === 0 && kurovelRunHost.stdinClosed) return {{{ cDefine('EBADF') }}};
-    try {
-      var stat = nodeHost.fs().fstatSync(fd);
+    pbuf >>>= 0;
+    return -nodeHost.syscall(function(fs) {
+      var stat = nodeHost.fstat(fs, fd);
       var type = stat.isCharacterDevice() ? {{{ cDefine('__WASI_FILETYPE_CHARACTER_DEVICE') }}} :
                  stat.isDirectory() ? {{{ cDefine('__WASI_FILETYPE_DIRECTORY') }}} :
                  stat.isSymbolicLink() ? {{{ cDefine('__WASI_FILETYPE_SYMBOLIC_LINK') }}} :
                  stat.isFile() ? {{{ cDefine('__WASI_FILETYPE_REGULAR_FILE') }}} : 0;
-      HEAPU8.fill(0, pbuf >>> 0, (pbuf >>> 0) + {{{ C_STRUCTS.__wasi_fdstat_t.__size__ }}});
-      HEAPU8[(pbuf >>> 0) + {{{ C_STRUCTS.__wasi_fdstat_t.fs_filetype }}}] = type;
+      HEAPU8.fill(0, pbuf, pbuf + {{{ C_STRUCTS.__wasi_fdstat_t.__size__ }}});
+      HEAPU8[pbuf + {{{ C_STRUCTS.__wasi_fdstat_t.fs_filetype }}}] = type;
       return 0;
-    } catch (error) {
-      return nodeHost.errno(error);
-    }
+    });
   },
 
   __syscall_stat64__deps: ['$nodeHost'],
   __syscall_stat64: function(path, buf) {
-    try {
-      return nodeHost.writeStat(buf, nodeHost.fs().statSync(nodeHost.path(path)));
-    } catch (error) {
-      return -nodeHost.errno(error);
-    }
+    return nodeHost.syscall(function(fs) { return nodeHost.writeStat(buf, fs.statSync(nodeHost.path(path))); });
   },
 
   __syscall_lstat64__deps: ['$nodeHost'],
   __syscall_lstat64: function(path, buf) {
-    try {
-      return nodeHost.writeStat(buf, nodeHost.fs().lstatSync(nodeHost.path(path)));
-    } catch (error) {
-      return -nodeHost.errno(error);
-    }
+    return nodeHost.syscall(function(fs) { return nodeHost.writeStat(buf, fs.lstatSync(nodeHost.path(path))); });
   },
 
   __syscall_fstatat64__deps: ['$nodeHost'],
   __syscall_fstatat64: function(dirfd, path, buf, flags) {
     var name = nodeHost.path(path);
-    try {
-      if (name.length === 0 && (flags & {{{ cDefine('AT_EMPTY_PATH') }}})) {
-        if (dirfd === 0 && kurovelRunHost.stdinClosed) return -{{{ cDefine('EBADF') }}};
-        return nodeHost.writeStat(buf, nodeHost.fs().fstatSync(dirfd));
-      }
-      if (dirfd !== {{{ cDefine('AT_FDCWD') }}} && name[0] !== 0x2F) return -{{{ cDefine('ENOTSUP') }}};
+    return nodeHost.syscall(function(fs) {
+      if (name.length === 0 && (flags & {{{ cDefine('AT_EMPTY_PATH') }}})) return nodeHost.writeStat(buf, nodeHost.fstat(fs, dirfd));
+      if (!nodeHost.fromWorkingFolder(dirfd, name)) return -{{{ cDefine('ENOTSUP') }}};
       var nofollow = flags & {{{ cDefine('AT_SYMLINK_NOFOLLOW') }}};
-      return nodeHost.writeStat(buf, nofollow ? nodeHost.fs().lstatSync(name) : nodeHost.fs().statSync(name));
-    } catch (error) {
-      return -nodeHost.errno(error);
-    }
+      return nodeHost.writeStat(buf, nofollow ? fs.lstatSync(name) : fs.statSync(name));
+    });
   },
 
   __syscall_readlink__deps: ['$nodeHost'],
   __syscall_readlink: function(path, buf, bufsize) {
-    try {
-      var target = nodeHost.fs().readlinkSync(nodeHost.path(path), {encoding: 'buffer'});
+    return nodeHost.syscall(function(fs) {
+      var target = fs.readlinkSync(nodeHost.path(path), {encoding: 'buffer'});
       var length = Math.min(target.length, bufsize >>> 0);
       HEAPU8.set(target.subarray(0, length), buf >>> 0);
       return length;
-    } catch (error) {
-      return -nodeHost.errno(error);
-    }
+    });
   },
 
   __syscall_faccessat__deps: ['$nodeHost'],
   __syscall_faccessat: function(dirfd, path, amode, flags) {
     var name = nodeHost.path(path);
-    if (dirfd !== {{{ cDefine('AT_FDCWD') }}} && name[0] !== 0x2F) return -{{{ cDefine('ENOTSUP') }}};
-    try {
-      nodeHost.fs().accessSync(name, amode);
+    return nodeHost.syscall(function(fs) {
+      if (!nodeHost.fromWorkingFolder(dirfd, name)) return -{{{ cDefine('ENOTSUP') }}};
+      fs.accessSync(name, amode);
       return 0;
-    } catch (error) {
-      return -nodeHost.errno(error);
-    }
+    });
   },
 
   __syscall_chmod__deps: ['$nodeHost'],
   __syscall_chmod: function(path, mode) {
-    try {
-      nodeHost.fs().chmodSync(nodeHost.path(path), mode);
-      return 0;
-    } catch (error) {
-      return -nodeHost.errno(error);
-    }
+    return nodeHost.syscall(function(fs) { fs.chmodSync(nodeHost.path(path), mode); return 0; });
   },
 
   __syscall_fchmod__deps: ['$nodeHost'],
   __syscall_fchmod: function(fd, mode) {
-    try {
-      nodeHost.fs().fchmodSync(fd, mode);
-      return 0;
-    } catch (error) {
-      return -nodeHost.errno(error);
-    }
+    return nodeHost.syscall(function(fs) { fs.fchmodSync(fd, mode); return 0; });
   },
 
   __syscall_rename__deps: ['$nodeHost'],
   __syscall_rename: function(oldPath, newPath) {
     var from = nodeHost.path(oldPath);
     var to = nodeHost.path(newPath);
-    try {
+    return nodeHost.syscall(function(fs) {
       return nodeHost.withListHeld(function(list) {
-        nodeHost.fs().renameSync(from, to);
+        fs.renameSync(from, to);
         list.remove(from);
         return 0;
       });
-    } catch (error) {
-      return -nodeHost.errno(error);
-    }
+    });
   },
 
   __syscall_unlink__deps: ['$nodeHost'],
   __syscall_unlink: function(path) {
     var name = nodeHost.path(path);
-    try {
+    return nodeHost.syscall(function(fs) {
       return nodeHost.withListHeld(function(list) {
-        nodeHost.fs().unlinkSync(name);
+        fs.unlinkSync(name);
         list.remove(name);
         return 0;
       });
-    } catch (error) {
-      return -nodeHost.errno(error);
-    }
+    });
   },
 };
 
