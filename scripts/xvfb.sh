@@ -10,9 +10,12 @@ xvfb_pid=""
 kurovel_pid=""
 bus_session=""  # the session id of the bus and of every service it started
 
+# -noreset: an X server resets when its last client disconnects, which drops a
+# keyboard map a script has just loaded (xkbcomp connects, loads it and goes) and
+# refuses connections while it resets.
 start_xvfb() {
   local work=$1
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
   xvfb_pid=$!
   for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done  # up to 30 s on a busy machine
   [ -s "$work/display" ] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
