@@ -14,6 +14,7 @@
 #include "app/kurovel_run_limits.h"
 #include "app/kurovel_run_options.h"
 #include "app/kurovel_run_program.h"
+#include "app/program_arguments.h"
 #include "controllers/exercise_check.h"
 #include "controllers/state_json.h"
 #include "engine/deferred_not_xor_surface.h"
@@ -58,17 +59,11 @@ int ExitStatusOf(const RunReport& report) {
   return kExitSoftware;  // unreachable: every result has a case
 }
 
-// The whole surface, arrow included.
-Picture Snapshot(const RasterSurface& surface) {
-  Picture picture(surface.Width(), surface.Height());
-  surface.CopyPictureOut(picture, surface.Width(), surface.Height());
-  return picture;
-}
-
 int Run(const RunOptions& options) {
-  std::optional<std::string> bytes = ReadProgramBytes(options.program);
+  ProgramRead program = ReadProgramBytes(options.program);
+  std::optional<std::string>& bytes = program.bytes;
   if (!bytes) {
-    std::cerr << CannotOpenMessage(options.program) << '\n';
+    std::cerr << program.error << '\n';
     return kExitNoInput;
   }
   RunReport report;
@@ -109,7 +104,7 @@ int Run(const RunOptions& options) {
   }
 
   std::vector<OutputFile> outputs;
-  if (options.bmp_path) outputs.push_back({*options.bmp_path, EncodeBitmap(Snapshot(drawing.Flushed()))});
+  if (options.bmp_path) outputs.push_back({*options.bmp_path, EncodeBitmap(drawing.Flushed())});
   if (options.state_path) {
     const LineBuffer& normalized = options.lines ? report.normalized : session.runner.NormalizedProgram();
     outputs.push_back({*options.state_path, StateJson(session, drawing.Flushed(), report, normalized)});
@@ -129,7 +124,8 @@ int Run(const RunOptions& options) {
 
 int main(int argc, char** argv) {
   using namespace kurovel;
-  const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const std::vector<std::string> given = ProgramArguments(argc, argv);
+  const std::vector<std::string_view> arguments(given.begin(), given.end());
   const ParsedArguments parsed = ParseRunArguments(arguments);
   if (!parsed.options) {
     std::cerr << "kurovel-run: " << parsed.error << '\n' << RunUsage();

@@ -25,6 +25,7 @@
 #include <nlohmann/json.hpp>
 
 #include "engine/color.h"
+#include "engine/limits.h"
 #include "language/cp932.h"
 #include "files/bitmap_file.h"
 #include "tests/exercises/exercise_corpus.h"
@@ -248,6 +249,34 @@ TEST_F(KurovelRunTest, ProgramBytesReachTheRun) {
   for (const auto& c : cases) EXPECT_EQ(RunState(c.input, c.arguments, 0)["normalized"], json(c.normalized));
 }
 
+// Standard input and program files hold at most what the editor takes; an endless
+// stream of text ends with the editor's message instead of taking all memory.
+TEST_F(KurovelRunTest, ProgramsLargerThanAProgramFileAreRefused) {
+  const std::string too_large = "文字列の大きさが メモ の制限を越えました\n";
+  const std::string at_limit(static_cast<std::size_t>(kMaxProgramFileBytes), 'a');
+  WriteFile(Path("big.kv"), at_limit + "b");
+  const struct {
+    std::string name;
+    Args arguments;
+    std::string input;
+    int status;
+  } cases[] = {
+      {"a file one byte too large", {Path("big.kv")}, "", 66},
+      {"standard input one byte too large", {"-"}, at_limit + "b", 66},
+      {"standard input at the limit", {"--lines", "-"}, at_limit, 0},  // a line of letters does nothing
+      {"standard input cut at its NUL", {"--lines", "-"}, "fd 1\n"s + '\0' + at_limit + "b", 0},
+  };
+  for (const auto& c : cases) {
+    const Outcome outcome = Run(c.arguments, c.input);
+    EXPECT_EQ(outcome.status, c.status) << c.name;
+    EXPECT_EQ(outcome.err == too_large, c.status == 66) << c.name << ": " << outcome.err.substr(0, 200);
+  }
+  const std::string endless = "yes 'fd 1' | " + Quote(tool_) + " - 2>" + Quote(Path("err"));
+  const int status = std::system(endless.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 66) << status;
+  EXPECT_EQ(ReadFile(Path("err")), too_large);
+}
+
 TEST_F(KurovelRunTest, SurfaceSize) {
   const json state = RunState("fd 5\n", {"--size", "101x50", "--bmp", Path("s.bmp")}, 0);
   EXPECT_EQ(state["width"], 101);
@@ -388,6 +417,15 @@ TEST_F(KurovelRunTest, OutputsThroughDanglingLinksAndWithLongNames) {
     EXPECT_EQ(outcome.status, 0) << name.size() << outcome.err;
     EXPECT_EQ(ReadBitmap(Path("out/" + name)).PixelAt(180, 220), clBlue) << name.size();
   }
+}
+
+// /dev/stdout on a pipe links to "pipe:[...]", which names no file: the state is
+// written through it.
+TEST_F(KurovelRunTest, StateToStandardOutputOnAPipe) {
+  const std::string command =
+      "printf 'fd 10\\n' | " + Quote(tool_) + " --state /dev/stdout - | cat >" + Quote(Path("piped.json"));
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(json::parse(ReadFile(Path("piped.json")), nullptr, false).value("y", 0), 213);
 }
 
 // Ended by a signal while an output waits (a pipe with no reader yet): the other
