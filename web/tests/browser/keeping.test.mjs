@@ -61,8 +61,9 @@ describe("drafts", () => {
     const second = await openTab(context);
     assert.equal(await controls(second).editor.inputValue(), "", "the second tab starts empty");
     assert.equal(await picker(second).count(), 0, "an open tab's draft is not offered");
-    await typeAndKeep(second, "fd 22\nrt 90");
+    await typeAndKeep(second, "fd 22");
     await typeAndKeep(first, "fd 11\nlt 45");
+    await typeAndKeep(second, "fd 22\nrt 90");  // the second tab wrote last
     await second.close();
     await reload(first);
     assert.equal(await controls(first).editor.inputValue(), "fd 11\nlt 45");
@@ -73,6 +74,22 @@ describe("drafts", () => {
     const third = await openTab(context);
     await picker(third).waitFor(WAIT);
     assert.deepEqual((await offeredDrafts(third)).map((label) => label.split("　").pop()), ["fd 22"]);
+    await context.close();
+  });
+
+  test("a duplicated tab, which inherits the session storage, keeps a draft of its own", async () => {
+    const context = await newContext();
+    const first = await openTab(context);
+    await typeAndKeep(first, "fd 1");
+    const id = await first.evaluate(() => sessionStorage.getItem("kurovel.tab"));
+    const copy = await site.newPage({ context, ready: false });
+    await copy.addInitScript((id) => sessionStorage.setItem("kurovel.tab", id), id);
+    await copy.goto(site.baseUrl);
+    await copy.waitForSelector("body[data-ready]");
+    assert.notEqual(await copy.evaluate(() => sessionStorage.getItem("kurovel.tab")), id);
+    await typeAndKeep(copy, "fd 2");
+    await reload(first);
+    assert.equal(await controls(first).editor.inputValue(), "fd 1");
     await context.close();
   });
 
