@@ -9,6 +9,9 @@
 // name, made from the files' contents, and each file with its SHA-256.
 const BUILD = { cache: "kurovel-unstamped", files: {} };
 const CACHE_PREFIX = "kurovel-";
+// The caches of the workers before these stamps, which refreshed each file on its
+// own and so could mix two builds: a worker that finds one takes over at once.
+const MIXING_CACHE = /^kurovel-v\d+$/;
 
 const hex = (digest) => [...new Uint8Array(digest)].map((byte) => byte.toString(16).padStart(2, "0")).join("");
 
@@ -26,6 +29,7 @@ self.addEventListener("install", (event) => {
     const fetched = await Promise.all(Object.entries(BUILD.files).map(([name, sha256]) => fetchChecked(name, sha256)));
     const cache = await caches.open(BUILD.cache);
     await Promise.all(fetched.map(([name, response]) => cache.put(name, response)));
+    if ((await caches.keys()).some((name) => MIXING_CACHE.test(name))) await self.skipWaiting();
   })());
 });
 

@@ -30,5 +30,7 @@ export function watchForUpdates(workerUrl, offerReload) {
     if (registration.waiting) waiting(registration.waiting);
     installing(registration.installing);
     registration.addEventListener("updatefound", () => installing(registration.installing));
+    // Looks for a newer build now rather than when the browser gets round to it.
+    registration.update().catch(() => { /* offline */ });
   }).catch(() => { /* the page works as well without offline use */ });
 }
