@@ -11,7 +11,24 @@ const LIFETIME_MS = DRAFT_LIFETIME_DAYS * 24 * 60 * 60 * 1000;
 // How many drafts a fresh tab offers at most.
 const OFFERED_AT_MOST = 5;
 
+// Where the page kept its one draft before drafts were kept per tab.
+const SINGLE_DRAFT_KEY = "kurovel.draft";
+
 const sameDraft = (a, b) => a === b || (a !== null && b !== null && a.text === b.text && a.fileName === b.fileName);
+
+// The one draft of the page before, if unsaved, becomes a closed tab's draft, so
+// a fresh tab offers it.
+async function adoptSingleDraft(store) {
+  let single = null;
+  try {
+    single = JSON.parse(localStorage.getItem(SINGLE_DRAFT_KEY));
+  } catch {
+    return;
+  }
+  if (typeof single?.text !== "string") return;
+  if (single.modified) await store.put(`single-${Date.now()}`, { text: single.text, fileName: String(single.fileName ?? "") });
+  localStorage.removeItem(SINGLE_DRAFT_KEY);
+}
 
 // onFailure(error) hears the first draft that could not be kept (once per page).
 export async function openDrafts({ onFailure }) {
@@ -20,6 +37,7 @@ export async function openDrafts({ onFailure }) {
   let storeFailure = null;
   try {
     store = await openDraftStore();
+    await adoptSingleDraft(store).catch(() => undefined);
   } catch (error) {
     storeFailure = error;
   }

@@ -150,6 +150,25 @@ describe("drafts", () => {
     await context.close();
   });
 
+  test("the one draft the page kept before is offered, not lost", async () => {
+    const context = await newContext();
+    await context.addInitScript(() => {
+      if (sessionStorage.getItem("seeded")) return;
+      sessionStorage.setItem("seeded", "1");
+      localStorage.setItem("kurovel.draft", JSON.stringify({ text: "fd 7\nrt 7", fileName: "kame.kv", modified: true }));
+    });
+    const page = await openTab(context);
+    await picker(page).waitFor(WAIT);
+    const offered = await offeredDrafts(page);
+    assert.equal(offered.length, 1);
+    assert.match(offered[0], /　kame\.kv（2行）　fd 7$/);
+    await picker(page).getByRole("button", { name: /fd 7$/ }).click();
+    await editorShows(page, "fd 7\nrt 7");
+    assert.equal(await page.title(), `${TEXTS.titleText} kame.kv （未保存）`);
+    assert.equal(await page.evaluate(() => localStorage.getItem("kurovel.draft")), null);
+    await context.close();
+  });
+
   test("a draft saved or given up is removed", async () => {
     const cases = [
       { name: "保存", steps: async (c, page) => {
