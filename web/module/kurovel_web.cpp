@@ -356,6 +356,7 @@ EMSCRIPTEN_KEEPALIVE int kv_keep_picture(const char* name_utf8, const std::uint8
 
 EMSCRIPTEN_KEEPALIVE void kv_editor_changed(void) { Current().window.document.EditorChanged(); }
 EMSCRIPTEN_KEEPALIVE int kv_modified(void) { return Current().window.document.Modified() ? 1 : 0; }
+EMSCRIPTEN_KEEPALIVE int kv_unsaved_work(void) { return Current().window.document.HasUnsavedWork() ? 1 : 0; }
 EMSCRIPTEN_KEEPALIVE const char* kv_file_name(void) { return Returned(Current().window.document.FileName()); }
 EMSCRIPTEN_KEEPALIVE const char* kv_caption(void) { return Returned(Current().window.document.Caption()); }
 

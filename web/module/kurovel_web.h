@@ -135,6 +135,9 @@ int kv_keep_picture(const char* name_utf8, const std::uint8_t* bytes, int size);
 // The user changed the editor's text.
 void kv_editor_changed(void);
 int kv_modified(void);
+// 1 while the program has changes that are neither saved nor given up at a close:
+// the page keeps them as a draft and asks before the page is left.
+int kv_unsaved_work(void);
 const char* kv_file_name(void);
 const char* kv_caption(void);
 

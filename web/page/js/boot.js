@@ -7,6 +7,8 @@ const NO_WEBASSEMBLY = "このブラウザーは WebAssembly に対応してい�
                        "新しいブラウザーで開いてください。";
 const cannotLoad = (file) => `Kurovel の起動に必要なファイル ${file} を読み込めませんでした。` +
                              "ネットワークの接続を確かめてから、ページを読み込み直してください。";
+const MISMATCHED_MODULE = "Kurovel のファイル kurovel.js と kurovel.wasm が同じ版のものではありません。" +
+                          "サーバーのファイルが入れ替えの途中かもしれません。しばらくしてから、ページを読み込み直してください。";
 const cannotStart = (reason) => `Kurovel を起動できませんでした（${reason}）。ページを読み込み直してください。`;
 
 class StartupFailure extends Error {}
@@ -16,6 +18,7 @@ async function loading(file, step) {
   try {
     return await step();
   } catch (error) {
+    if (error?.name === "MismatchedBuild") throw new StartupFailure(MISMATCHED_MODULE, { cause: error });
     throw new StartupFailure(cannotLoad(file), { cause: error });
   }
 }
@@ -32,8 +35,9 @@ try {
     throw new StartupFailure(NO_WEBASSEMBLY);
   }
   const texts = await loading("texts.json", () => fetchJson(new URL("../texts.json", import.meta.url)));
-  const { default: KurovelModule } = await loading("kurovel.js", () => import("../kurovel.js"));
-  const kv = await loading("kurovel.wasm", () => KurovelModule());
+  const { loadModule } = await loading("js/module_loader.js", () => import("./module_loader.js"));
+  const glue = await loading("kurovel.js", () => import("../kurovel.js"));
+  const kv = await loading("kurovel.wasm", () => loadModule(glue, new URL("../kurovel.wasm", import.meta.url)));
   const { startWindow } = await loading("js/main.js", () => import("./main.js"));
   await startWindow(kv, texts);
   statusLine.hidden = true;

@@ -56,11 +56,7 @@ function showBox({ caption, text, answers, cancelId, icon = false, input = null 
     }
     dialog.append(element("div", "box-caption", caption), body, buttons);
     dialog.addEventListener("cancel", () => { answer = cancelId; });
-    dialog.addEventListener("close", () => {
-      dialog.remove();
-      boxClosed();
-      resolve(field ? { answer, value: field.value } : answer);
-    });
+    dialog.addEventListener("close", () => resolve(field ? { answer, value: field.value } : answer));
     if (field) {
       field.addEventListener("keydown", (event) => {
         if (event.key === "Enter" && !event.isComposing && event.keyCode !== 229) {
@@ -69,12 +65,22 @@ function showBox({ caption, text, answers, cancelId, icon = false, input = null 
         }
       });
     }
-    document.body.append(dialog);
-    openBoxes.count += 1;
-    dialog.showModal();
+    showModalBox(dialog);
     (field ?? buttons.firstElementChild).focus();
     if (field) field.select();
   });
+}
+
+// Shows a dialog element as a modal box of the page, counted among the open
+// boxes until it closes; it is removed then.
+export function showModalBox(dialog) {
+  dialog.addEventListener("close", () => {
+    dialog.remove();
+    boxClosed();
+  }, { once: true });
+  document.body.append(dialog);
+  openBoxes.count += 1;
+  dialog.showModal();
 }
 
 // Resolves once no box is open.

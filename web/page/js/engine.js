@@ -105,7 +105,8 @@ export function createEngine(kv, width, height) {
     keepPicture: (name, bytes) => withStrings([name], (p) => withBytes(bytes, (b, n) => kv._kv_keep_picture(p, b, n))) === 0,
 
     editorChanged: () => kv._kv_editor_changed(),
-    modified: () => kv._kv_modified() !== 0,
+    // Changes neither saved nor given up at a close: kept as the draft.
+    unsavedWork: () => kv._kv_unsaved_work() !== 0,
     fileName: () => string(kv._kv_file_name()),
     caption: () => string(kv._kv_caption()),
 

@@ -11,7 +11,11 @@ import { wireMenubar } from "./menubar.js";
 import { createRequestPerformer } from "./requests.js";
 import { createRunView } from "./run_view.js";
 import { createSpeedMenu } from "./speed_menu.js";
-import { loadDraft, saveDraft } from "./draft_store.js";
+import { openDrafts } from "./drafts.js";
+import { pickDraft } from "./draft_picker.js";
+import { showNotice } from "./notice.js";
+import { PageTexts } from "./page_texts.js";
+import { watchForUpdates } from "./updates.js";
 
 const RESIZE_SETTLE_MS = 100;
 const $ = (id) => document.getElementById(id);
@@ -39,10 +43,12 @@ export async function startWindow(kv, texts) {
                                                  clipboardUnavailable: texts.clipboardUnavailable });
   wireMenubar(document.querySelector(".menubar"));
 
-  // Leaving the page asks first while the program has unsaved changes, unless
-  // the window was closed on purpose (終了, after its own question).
-  let closing = false;
-  const keepDraft = () => saveDraft({ text: editor.value, fileName: engine.fileName(), modified: engine.modified() });
+  // The tab's draft follows the program's unsaved work; when it cannot be kept,
+  // the page says so once and offers 保存.
+  const drafts = await openDrafts({ onFailure: (error) => showNotice({
+    text: PageTexts.draftNotKept(error), urgent: true, actions: [{ caption: PageTexts.save, run: () => flow(engine.saveAs)() }],
+  }) });
+  const keepDraft = () => drafts.keep(engine.unsavedWork() ? { text: editor.value, fileName: engine.fileName() } : null);
   const showCaption = (caption) => {
     $("window-caption").textContent = caption;
     document.title = caption;
@@ -56,10 +62,7 @@ export async function startWindow(kv, texts) {
         statusLine.hidden = text === null;
         statusLine.textContent = text ?? "";
       },
-      closing: () => {
-        closing = true;
-        window.close();
-      },
+      closing: () => window.close(),
     },
   });
 
@@ -87,8 +90,9 @@ export async function startWindow(kv, texts) {
   };
   const remembered = speedMenu.remembered();
   if (!(remembered && engine.setSpeed(remembered))) engine.setSpeed("fastest");
-  const draft = loadDraft();
-  if (draft) await requests.drive(engine.restore(draft));
+  // A reload gets the tab's own draft back; a fresh tab offers those of closed tabs.
+  const own = await drafts.own();
+  if (own) await requests.drive(engine.restore({ ...own, modified: true }));
   else showCaption(engine.caption());
   canvas.adoptSurfaceSize();
   after();
@@ -126,11 +130,10 @@ export async function startWindow(kv, texts) {
   });
   editor.addEventListener("input", () => {
     engine.editorChanged();
-    closing = false;
     keepDraft();
   });
   window.addEventListener("beforeunload", (event) => {
-    if (closing || !engine.modified()) return;
+    if (!engine.unsavedWork()) return;
     event.preventDefault();
     event.returnValue = "";
   });
@@ -156,7 +159,12 @@ export async function startWindow(kv, texts) {
   }).observe(drawingArea);
 
   commandBox.focus();
-  if ("serviceWorker" in navigator && location.protocol !== "file:") {
-    navigator.serviceWorker.register(new URL("../sw.js", import.meta.url)).catch(() => { /* offline use only */ });
+  if (!own) {
+    pickDraft(await drafts.offered()).then((chosen) => chosen && drafts.take(chosen)).then((draft) => {
+      if (draft) flow(() => engine.restore({ ...draft, modified: true }))();
+    });
   }
+  watchForUpdates(new URL("../sw.js", import.meta.url), (apply) => showNotice({
+    text: PageTexts.updateReady, actions: [{ caption: PageTexts.reload, run: apply }],
+  }));
 }

@@ -16,14 +16,14 @@ const CHROMIUM_ARGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable
   "--disable-background-networking", "--disable-component-update", "--disable-sync",
   "--disable-dev-shm-usage"];  // small /dev/shm in containers
 
-function startServer() {
-  if (!existsSync(join(siteDir, "index.html")) || !existsSync(join(siteDir, "kurovel.wasm"))) {
-    throw new Error(`no built site in ${siteDir}: run web/build.sh first`);
+function startServer(directory) {
+  if (!existsSync(join(directory, "index.html")) || !existsSync(join(directory, "kurovel.wasm"))) {
+    throw new Error(`no built site in ${directory}: run web/build.sh first`);
   }
   return new Promise((resolvePort, reject) => {
     // The request log goes to stderr: left unread in a pipe, it would fill the pipe
     // and stop the server after a few hundred requests.
-    const server = spawn("python3", ["-u", "-m", "http.server", "0", "--bind", "127.0.0.1", "--directory", siteDir],
+    const server = spawn("python3", ["-u", "-m", "http.server", "0", "--bind", "127.0.0.1", "--directory", directory],
                          { stdio: ["ignore", "pipe", "ignore"] });
     let output = "";
     server.stdout.on("data", (chunk) => {
@@ -35,12 +35,13 @@ function startServer() {
   });
 }
 
-// { browser, baseUrl, newPage(options), close() }
-export async function openSite() {
+// { browser, baseUrl, newPage(options), close() }; directory: what is served (the
+// files are read at each request, so a test may replace them).
+export async function openSite({ directory = siteDir } = {}) {
   // Playwright gives every launch a fresh profile folder of its own.
   const browser = await chromium.launch({ executablePath: process.env.CHROMIUM ?? "/usr/bin/chromium",
                                           args: CHROMIUM_ARGS });
-  const { server, port } = await startServer().catch(async (error) => {
+  const { server, port } = await startServer(directory).catch(async (error) => {
     await browser.close();
     throw error;
   });
@@ -185,3 +186,42 @@ export function differences(actual, expected, limit = 5) {
 }
 
 export const texts = () => JSON.parse(readFileSync(join(siteDir, "texts.json"), "utf8"));
+
+// The drafts kept in the page's IndexedDB (web/page/js/draft_store.js): how many
+// there are, and whether this tab's holds what its editor shows.
+const readDrafts = (page) => page.evaluate(async () => {
+  // Opening a database that does not exist would create it empty.
+  if (!(await indexedDB.databases()).some(({ name }) => name === "kurovel-drafts")) return { count: 0, own: false };
+  const db = await new Promise((resolve, reject) => {
+    const request = indexedDB.open("kurovel-drafts");
+    request.onsuccess = () => resolve(request.result);
+    request.onerror = () => reject(request.error);
+  });
+  const read = (request) => new Promise((resolve, reject) => {
+    request.onsuccess = () => resolve(request.result);
+    request.onerror = () => reject(request.error);
+  });
+  try {
+    const texts = db.transaction("texts").objectStore("texts");
+    const own = await read(texts.get(sessionStorage.getItem("kurovel.tab") ?? ""));
+    return { count: await read(texts.count()), own: own?.text === document.getElementById("program-editor").value };
+  } finally {
+    db.close();
+  }
+});
+
+// Polls readDrafts until done(drafts) holds, at most `seconds` (the page writes its
+// draft a moment after each change); the drafts last read.
+async function draftsWhen(page, done, seconds) {
+  for (const deadline = Date.now() + seconds * 1000; ;) {
+    const drafts = await readDrafts(page);
+    if (done(drafts) || Date.now() > deadline) return drafts;
+    await new Promise((resume) => setTimeout(resume, 50));
+  }
+}
+
+// Whether the tab's draft came to hold what its editor shows.
+export const draftKept = async (page, seconds = 10) => (await draftsWhen(page, ({ own }) => own, seconds)).own;
+// How many drafts are kept once there are no more than `expected` (or the time is up).
+export const draftsLeft = async (page, expected, seconds = 10) =>
+  (await draftsWhen(page, ({ count }) => count <= expected, seconds)).count;

@@ -4,10 +4,11 @@
 // kurovel-run.
 import { test, before, after, describe } from "node:test";
 import assert from "node:assert/strict";
+import { createHash } from "node:crypto";
 import { mkdirSync, readdirSync, readFileSync, statSync } from "node:fs";
 import { join } from "node:path";
-import { openSite, canvasPixels, runnerPixels, runnerMessages, differences, texts, screenshotDir, controls, siteDir }
-  from "./harness.mjs";
+import { openSite, canvasPixels, runnerPixels, runnerMessages, differences, texts, screenshotDir, controls, siteDir,
+         draftKept } from "./harness.mjs";
 
 const TEXTS = texts();
 let site;
@@ -42,7 +43,6 @@ const drop = (page, files) => controls(page).canvas.evaluate((canvas, files) => 
   canvas.dispatchEvent(new DragEvent("drop", { dataTransfer: data, bubbles: true, cancelable: true }));
 }, files);
 
-const keptDraft = (page) => page.evaluate(() => JSON.parse(localStorage.getItem("kurovel.draft")));
 
 // Leaving the page: whether the browser asked first.
 async function leaveAsks(page) {
@@ -381,7 +381,7 @@ describe("program files", () => {
     await noBoxOpen(page);
     assert.equal(await c.editor.inputValue(), "fd 10");
     assert.equal(await page.title(), TEXTS.titleText);
-    assert.deepEqual(await keptDraft(page), { text: "fd 10", fileName: "", modified: true });
+    assert.equal(await draftKept(page), true);
     assert.equal(await leaveAsks(page), true);
     await page.context().close();
   });
@@ -399,7 +399,7 @@ describe("program files", () => {
     await noBoxOpen(page);
     assert.equal(await c.editor.inputValue(), "fd 10");
     assert.equal(await page.title(), TEXTS.titleText);
-    assert.deepEqual(await keptDraft(page), { text: "fd 10", fileName: "", modified: true });
+    assert.equal(await draftKept(page), true);
     assert.equal(await leaveAsks(page), true);
     await page.context().close();
   });
@@ -570,18 +570,28 @@ describe("nothing lost", () => {
 describe("a page that cannot start", () => {
   const cannotLoad = (file) => `Kurovel の起動に必要なファイル ${file} を読み込めませんでした。` +
                                "ネットワークの接続を確かめてから、ページを読み込み直してください。";
+  // The site's glue, its build stamp replaced by another build's.
+  const otherBuildsGlue = () => readFileSync(join(siteDir, "kurovel.js"), "utf8")
+    .replace(/buildStamp = "[0-9a-f]+"/, 'buildStamp = "0123456789abcdef"');
   const cases = [
     { name: "a browser without WebAssembly", init: () => { delete window.WebAssembly; },
       text: "このブラウザーは WebAssembly に対応していないため、Kurovel を動かせません。新しいブラウザーで開いてください。" },
     { name: "kurovel.wasm not found", missing: "kurovel.wasm", text: cannotLoad("kurovel.wasm") },
     { name: "kurovel.js not found", missing: "kurovel.js", text: cannotLoad("kurovel.js") },
     { name: "texts.json not found", missing: "texts.json", text: cannotLoad("texts.json") },
+    { name: "kurovel.js of another build than kurovel.wasm", replaced: ["kurovel.js", otherBuildsGlue],
+      text: "Kurovel のファイル kurovel.js と kurovel.wasm が同じ版のものではありません。" +
+            "サーバーのファイルが入れ替えの途中かもしれません。しばらくしてから、ページを読み込み直してください。" },
   ];
-  for (const { name, init, missing, text } of cases) {
+  for (const { name, init, missing, replaced, text } of cases) {
     test(`${name}: the page says why`, async () => {
       const page = await site.newPage({ ready: false });
       if (init) await page.addInitScript(init);
       if (missing) await page.route(`**/${missing}`, (route) => route.fulfill({ status: 404, body: "" }));
+      if (replaced) {
+        await page.route(`**/${replaced[0]}`, (route) => route.fulfill({ body: replaced[1](),
+                                                                          contentType: "text/javascript" }));
+      }
       await page.goto(site.baseUrl);
       await page.waitForSelector("body[data-failed]");
       assert.equal(await page.getByRole("status").textContent(), text);
@@ -613,14 +623,14 @@ describe("screenshots", () => {
 });
 
 describe("offline", () => {
-  test("the service worker keeps every file of the site", () => {
-    // It also keeps what it fetched once, so a file missing from its list would
-    // only be missed by a page that has never loaded it online.
-    const listed = new Set(JSON.parse(/const FILES = (\[[^\]]*\]);/.exec(readFileSync(join(siteDir, "sw.js"), "utf8"))[1]
-                                        .replace(/,\s*\]/, "]")));
+  test("the build stamps every file of the site into the service worker, with its digest", () => {
+    const build = JSON.parse(/^const BUILD = (.*);$/m.exec(readFileSync(join(siteDir, "sw.js"), "utf8"))[1]);
+    const digest = (name) => createHash("sha256").update(readFileSync(join(siteDir, name))).digest("hex");
     const site = readdirSync(siteDir, { recursive: true })
       .filter((name) => statSync(join(siteDir, name)).isFile() && !["README.md", "sw.js"].includes(name));
-    assert.deepEqual(site.filter((name) => !listed.has(name)), []);
+    assert.deepEqual(Object.keys(build.files).sort(), ["./", ...site].sort());
+    assert.deepEqual(site.filter((name) => build.files[name] !== digest(name)), []);
+    assert.match(build.cache, /^kurovel-[0-9a-f]{16}$/);
   });
 
   test("once opened, the page loads and draws without network", async () => {
