@@ -96,19 +96,23 @@ Flow<bool> DocumentController::SaveTo(std::string path) {
   // A change made while the file is written (the page writes asynchronously)
   // keeps the program modified.
   const std::uint64_t edits_before = edits_;
-  std::string bytes = co_await WithProgress(kSavingProgram, EncodeEditorText());
-  const Reply written = co_await WriteFile(path, bytes);
+  EncodedProgram encoded = co_await WithProgress(kSavingProgram, EncodeEditorText());
+  const Reply written = co_await WriteFile(path, encoded.bytes);
   if (written.answer != Answer::kDone) throw KurovelError(CannotCreateMessage(path));
-  source_ = SourceLines(bytes);
+  source_ = SourceLines(encoded.bytes);
   modified_ = edits_ != edits_before;
   restored_ = false;
   file_name_ = std::move(path);
+  // What the file holds differs from the editor where a look-alike was written.
+  if (!encoded.look_alike_notice.empty()) co_await ShowNotice(encoded.look_alike_notice);
   co_return true;
 }
 
-Flow<std::string> DocumentController::EncodeEditorText() {
+Flow<DocumentController::EncodedProgram> DocumentController::EncodeEditorText() {
   const Reply editor = co_await Plain(RequestKind::kGetEditorText);
-  co_return ProgramBytesFromUtf8(editor.text, source_, progress_);
+  EncodedProgram encoded;
+  encoded.bytes = ProgramBytesFromUtf8(editor.text, source_, progress_, &encoded.look_alike_notice);
+  co_return encoded;
 }
 
 Flow<> DocumentController::Close() {

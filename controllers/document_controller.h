@@ -77,7 +77,11 @@ class DocumentController {
   Flow<bool> SaveOrAsk();
   Flow<bool> SaveThroughDialog();
   Flow<bool> SaveTo(std::string path);
-  Flow<std::string> EncodeEditorText();
+  struct EncodedProgram {
+    std::string bytes;
+    std::string look_alike_notice;  // empty when the file holds just what the editor shows
+  };
+  Flow<EncodedProgram> EncodeEditorText();
   // Reads path into the editor and makes it the current file; false when the user
   // cancelled. A file that cannot be read throws, and changes nothing.
   Flow<bool> Load(std::string path);

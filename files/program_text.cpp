@@ -69,9 +69,19 @@ bool IsAscii(std::string_view bytes) {
   return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-// Saving writes only characters that read back as themselves: the file holds
-// what the editor showed.
-Cp932Encoding SavedForm(std::string_view line_utf8) { return Utf8ToCp932(line_utf8, Cp932Mode::kReadsBack); }
+// Saving writes what the editor shows, or a look-alike of it that it counts.
+Cp932Encoding SavedForm(std::string_view line_utf8) { return Utf8ToCp932(line_utf8, Cp932Mode::kSaving); }
+
+// The character at offset of a UTF-8 line as the messages name it: 「c」(U+XXXX).
+std::string NamedCharacter(std::string_view line_utf8, std::size_t offset) {
+  char32_t code = U'\uFFFD';
+  std::size_t length = 0;
+  if (offset < line_utf8.size()) length = Utf8SequenceLength(line_utf8, offset, &code);
+  const std::string character(length > 0 ? line_utf8.substr(offset, length) : kReplacementCharacter);
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "%04X", static_cast<unsigned>(length > 0 ? code : U'\uFFFD'));
+  return "「" + character + "」(U+" + hex + ")";
+}
 
 // True when the converter writes a line's text back as the bytes it was read from.
 bool ConvertsBack(std::string_view line_bytes, std::string_view line_utf8) {
@@ -174,17 +184,28 @@ std::string ProgramUtf8FromBytes(std::string_view bytes, TextEncoding* encoding,
 }
 
 std::string UnsavableCharacterMessage(std::size_t line_number, std::string_view line_utf8, std::size_t offset) {
-  char32_t code = U'\uFFFD';
-  std::size_t length = 0;
-  if (offset < line_utf8.size()) length = Utf8SequenceLength(line_utf8, offset, &code);
-  const std::string character(length > 0 ? line_utf8.substr(offset, length) : kReplacementCharacter);
-  char hex[16];
-  std::snprintf(hex, sizeof hex, "%04X", static_cast<unsigned>(length > 0 ? code : U'\uFFFD'));
-  return std::to_string(line_number) + " 行目の文字「" + character + "」(U+" + hex + ") はシフトJISで保存できません";
+  return std::to_string(line_number) + " 行目の文字" + NamedCharacter(line_utf8, offset) + " はシフトJISで保存できません";
 }
 
-std::string ProgramBytesFromUtf8(std::string_view text_utf8, const SourceLines& source, const ProgressHook& progress) {
+std::string LookAlikeNotice(std::size_t line_number, std::string_view line_utf8, std::size_t offset,
+                            std::size_t others) {
+  // What the character's code reads back as.
+  const std::string saved = Cp932ToUtf8(Utf8ToCp932(line_utf8.substr(offset, Utf8SequenceLength(line_utf8, offset))).bytes);
+  std::string notice = std::to_string(line_number) + " 行目の文字" + NamedCharacter(line_utf8, offset) + " は" +
+                       NamedCharacter(saved, 0) + " として保存しました";
+  if (others > 0) notice += "（ほかに " + std::to_string(others) + " 文字も、にた文字として保存しました）";
+  return notice;
+}
+
+std::string ProgramBytesFromUtf8(std::string_view text_utf8, const SourceLines& source, const ProgressHook& progress,
+                                 std::string* look_alike_notice) {
   std::string bytes;
+  std::size_t look_alikes = 0;
+  struct {
+    std::size_t line_number = 0;
+    std::string line;
+    std::size_t offset = 0;
+  } first_look_alike;
   bytes.reserve(text_utf8.size() + text_utf8.size() / 8);
   ProgressSteps steps(progress, text_utf8.size());
   std::size_t line_number = 1;
@@ -200,10 +221,17 @@ std::string ProgramBytesFromUtf8(std::string_view text_utf8, const SourceLines& 
     } else {
       const Cp932Encoding encoded = SavedForm(line);
       if (!encoded.Ok()) throw KurovelError(UnsavableCharacterMessage(line_number, line, encoded.bad_offset));
+      if (encoded.look_alikes > 0 && look_alikes == 0) first_look_alike = {line_number, std::string(line), encoded.look_alike_offset};
+      look_alikes += encoded.look_alikes;
       bytes += encoded.bytes;
     }
     if (end == std::string_view::npos) break;
     start = end + 1;
+  }
+  if (look_alike_notice != nullptr) {
+    *look_alike_notice = look_alikes == 0 ? std::string()
+                                          : LookAlikeNotice(first_look_alike.line_number, first_look_alike.line,
+                                                            first_look_alike.offset, look_alikes - 1);
   }
   return bytes;
 }

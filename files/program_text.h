@@ -79,10 +79,19 @@ std::string UnsavableCharacterMessage(std::size_t line_number, std::string_view 
 // The file bytes of a UTF-8 editor text: each line converted to CP932 (or taken
 // from source when unchanged), lines joined by CR LF. Throws
 // KurovelError(UnsavableCharacterMessage) for the first character CP932 cannot
-// hold, or can hold only as another character ("£" U+00A3 would be written as the
-// code that reads as "￡" U+FFE1): the file must read back as the text shown.
+// hold, or would write as nothing (a language tag). A character CP932 holds only as
+// a look-alike ("〜" U+301C, typed by input methods, is written as the code that
+// reads as "～" U+FF5E; "£" U+00A3 as "￡" U+FFE1) is written so, and
+// look_alike_notice, when given, receives the LookAlikeNotice to show (empty when
+// there was none): the pupil is told what the file holds.
 // progress hears how far the conversion has got and may cancel.
 std::string ProgramBytesFromUtf8(std::string_view text_utf8, const SourceLines& source = {},
-                                 const ProgressHook& progress = {});
+                                 const ProgressHook& progress = {}, std::string* look_alike_notice = nullptr);
+
+// What the window says after a save that wrote characters as the codes of look-alikes
+// (which read back as those): "N 行目の文字「〜」(U+301C) は「～」(U+FF5E) として保存しました",
+// for the first such character at byte offset of line_utf8, and how many others there were.
+std::string LookAlikeNotice(std::size_t line_number, std::string_view line_utf8, std::size_t offset,
+                            std::size_t others);
 
 }  // namespace kurovel

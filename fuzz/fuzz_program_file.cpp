@@ -8,7 +8,8 @@
 // - the editor and kurovel-run cut the bytes into the same lines.
 // Any bytes are also taken as an editor text in UTF-8 and saved: either the save
 // refuses with KurovelError, and the text then holds a character that CP932 cannot
-// hold or that would read back as another one, or the text reads back unchanged.
+// hold or would write as nothing, or the file reads back as the text with each
+// look-alike replaced by the character its code reads as, which the save named.
 
 #include <QString>
 #include <QStringList>
@@ -21,6 +22,7 @@
 #include "language/cp932.h"
 #include "engine/limits.h"
 #include "files/program_file.h"
+#include "files/program_text.h"
 #include "language/errors.h"
 #include "language/program_lines.h"
 
@@ -40,27 +42,36 @@ bool IsValidCrLfFile(std::string_view bytes) {
   return true;
 }
 
-// Whether some character of the text has no CP932 form that reads back as itself.
+// Whether some character of the text has no CP932 form, or one that is nothing.
 bool HoldsUnsavableCharacter(const QString& text) {
   for (const char32_t code : text.toUcs4()) {
     const QString character = QString::fromUcs4(&code, 1);
     const kurovel::Cp932Encoding encoded = kurovel::Utf8ToCp932(character.toStdString());
-    if (!encoded.Ok() || QString::fromStdString(kurovel::Cp932ToUtf8(encoded.bytes)) != character) return true;
+    if (!encoded.Ok() || encoded.bytes.empty()) return true;
   }
   return false;
 }
 
+// The text as its saved bytes read back: each character as its code reads.
+QString AsSaved(const QString& text) {
+  return QString::fromStdString(kurovel::Cp932ToUtf8(kurovel::Utf8ToCp932(text.toStdString()).bytes));
+}
+
 // Saves text without a source file; when the save succeeds the bytes must read
-// back as the same text, and it may refuse only a text that cannot come back.
+// back as the text with its look-alikes replaced, and a notice is given exactly
+// when something was; it may refuse only a text with a character that cannot be saved.
 void CheckTextRoundTrip(const QString& text) {
   std::string saved;
+  std::string notice;
   try {
-    saved = kurovel::ProgramBytesFromText(text);
+    saved = kurovel::ProgramBytesFromUtf8(text.toStdString(), {}, {}, &notice);
   } catch (const kurovel::KurovelError&) {
     if (!HoldsUnsavableCharacter(text)) __builtin_trap();
     return;  // nothing is written
   }
-  if (kurovel::ProgramTextFromBytes(saved) != text) __builtin_trap();
+  const QString read_back = kurovel::ProgramTextFromBytes(saved);
+  if (read_back != AsSaved(text)) __builtin_trap();
+  if (notice.empty() != (read_back == text)) __builtin_trap();
 }
 
 // The lines the editor runs for its text (a final line break ends the last line,

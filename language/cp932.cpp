@@ -138,12 +138,15 @@ Cp932Encoding Utf8ToCp932(std::string_view utf8, Cp932Mode mode) {
     const std::size_t length = c.length == 0 ? 1 : c.length;
     const bool ignored = c.length > 0 && c.code_point >= cp932_table::kFirstIgnored &&
                          c.code_point <= cp932_table::kLastIgnored;
-    if (ignored && mode != Cp932Mode::kReadsBack) {  // written as nothing
+    if (ignored && mode != Cp932Mode::kSaving) {  // written as nothing
       pos += length;
       continue;
     }
     const std::uint16_t code = c.length == 0 || ignored || c.code_point >= index.size() ? kNoCode : index[c.code_point];
-    if (code != kNoCode && (mode != Cp932Mode::kReadsBack || ReadsAs(code) == c.code_point)) {
+    if (code != kNoCode) {
+      if (mode == Cp932Mode::kSaving && ReadsAs(code) != c.code_point) {
+        if (result.look_alikes++ == 0) result.look_alike_offset = pos;
+      }
       if (code > 0xFF) result.bytes += static_cast<char>(code >> 8);
       result.bytes += static_cast<char>(code & 0xFF);
     } else if (mode == Cp932Mode::kQuestionMarks) {

@@ -37,6 +37,10 @@ struct Cp932Encoding {
   std::string bytes;              // the converted text, up to the first failure
   std::size_t bad_offset = npos;  // byte offset in the UTF-8 input of the first character
                                   // CP932 cannot hold (or of invalid UTF-8); npos when all converted
+  // kSaving: the byte offset of the first character written as the code of a
+  // look-alike, and how many were; npos and 0 when none.
+  std::size_t look_alike_offset = npos;
+  std::size_t look_alikes = 0;
   bool Ok() const { return bad_offset == npos; }
 };
 
@@ -46,9 +50,11 @@ enum class Cp932Mode {
   // written as the code of a look-alike, language tags as nothing); stops at the
   // first character without one.
   kAnyForm,
-  // Only characters whose CP932 form reads back as the same character: saving a
-  // text, so that the file holds what the editor showed. Stops at the first other.
-  kReadsBack,
+  // Saving a text: as kAnyForm, but a character written as nothing (a language
+  // tag) stops it too, so that nothing the editor holds silently disappears; a
+  // character written as the code of a look-alike (which reads back as that one) is
+  // counted, so that the window can say what it became.
+  kSaving,
   // As kAnyForm, with "?" for each character without a form and each byte of
   // invalid UTF-8; never stops. One pass whatever the text holds.
   kQuestionMarks,

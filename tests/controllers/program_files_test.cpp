@@ -55,7 +55,9 @@ TEST(ProgramFiles, RefusesCharactersShiftJisCannotHoldAndWritesNothing) {
       {"fd 100\nrt 90 😀", "2 行目の文字「😀」(U+1F600) はシフトJISで保存できません."},
       {"\uFFFD", "1 行目の文字「\uFFFD」(U+FFFD) はシフトJISで保存できません."},
       {"まえに\n\nみぎへ 한", "3 行目の文字「한」(U+D55C) はシフトJISで保存できません."},
-      {"e\u0301", "1 行目の文字「\u0301」(U+0301) はシフトJISで保存できません."}};
+      {"e\u0301", "1 行目の文字「\u0301」(U+0301) はシフトJISで保存できません."},
+      // Written as nothing, it would be lost without a word.
+      {"fd\U000E0041", "1 行目の文字「\U000E0041」(U+E0041) はシフトJISで保存できません."}};
   for (const auto& [text, message] : cases) {
     DocumentHarness h;
     h.front.files["/p/p.kv"] = "old";
@@ -65,6 +67,32 @@ TEST(ProgramFiles, RefusesCharactersShiftJisCannotHoldAndWritesNothing) {
     EXPECT_EQ(h.front.messages, std::vector<std::string>{message});
     EXPECT_EQ(h.front.files["/p/p.kv"], "old");
     EXPECT_TRUE(h.document.Modified());
+  }
+}
+
+// A character Shift-JIS holds only as a look-alike is saved as that one, and the
+// window says what the file holds; the program stays saved.
+TEST(ProgramFiles, LookAlikesAreSavedWithANotice) {
+  const struct {
+    std::string text;
+    std::string bytes;
+    std::string notice;
+  } cases[] = {
+      {"fd 10\nrt 90 〜", "fd 10\r\nrt 90 \x81\x60", "2 行目の文字「〜」(U+301C) は「～」(U+FF5E) として保存しました"},
+      {"§§£", "\x81\x98\x81\x98\x81\x92", "1 行目の文字「£」(U+00A3) は「￡」(U+FFE1) として保存しました"},
+      {"¥100\n¥5 ¥6", "\x5C" "100\r\n\x5C" "5 \x5C" "6",
+       "1 行目の文字「¥」(U+00A5) は「\\」(U+005C) として保存しました（ほかに 2 文字も、にた文字として保存しました）"},
+      {"～", "\x81\x60", ""},
+  };
+  for (const auto& c : cases) {
+    DocumentHarness h;
+    h.Type(c.text);
+    h.front.script = {Pick("/p/p.kv")};
+    h.Drive(h.document.SaveAs());
+    EXPECT_EQ(h.front.files["/p/p.kv"], c.bytes) << c.text;
+    EXPECT_FALSE(h.document.Modified()) << c.text;
+    EXPECT_EQ(h.front.messages, c.notice.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.notice})
+        << c.text;
   }
 }
 

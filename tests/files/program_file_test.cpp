@@ -39,8 +39,8 @@ TEST(ProgramFile, ReadsLinesUpToTheFirstNulAndWritesThemWithCrLf) {
     EXPECT_EQ(ProgramTextFromBytes(bytes), text);
   }
   // 81 60 reads as the full-width tilde; the wave dash U+301C, which input methods
-  // type, would be written as 81 60 too and come back as the tilde: it is refused.
-  EXPECT_EQ(ProgramBytesFromText(U("\uff5e")), "\x81\x60");
+  // type, is written as 81 60 too and comes back as the tilde (the window says so).
+  EXPECT_EQ(ProgramBytesFromText(U("\uff5e\u301c")), "\x81\x60\x81\x60");
 }
 
 // Only lines the converter would write differently are kept; a line with such a

@@ -44,23 +44,31 @@ TEST(Utf8ToCp932, EncodesAndStopsAtTheFirstFailure) {
 }
 
 // A character whose code reads back as another one (the look-alikes glibc writes,
-// language tags written as nothing): kAnyForm writes it, kReadsBack stops there,
-// kQuestionMarks writes it too and puts "?" where there is no code at all.
+// language tags written as nothing): kAnyForm writes it; kSaving writes a
+// look-alike and counts it, but stops at a language tag; kQuestionMarks writes it
+// too and puts "?" where there is no code at all.
 TEST(Utf8ToCp932, ModesForCharactersThatDoNotReadBack) {
-  struct Case { std::string utf8, any_form, reads_back, question_marks; std::size_t reads_back_bad; };
+  struct Case {
+    std::string utf8, any_form, saving;
+    std::size_t saving_bad, look_alike_offset, look_alikes;
+    std::string question_marks;
+  };
+  constexpr std::size_t npos = Cp932Encoding::npos;
   const Case cases[] = {
-      {"§§£", "\x81\x98\x81\x98\x81\x92", "\x81\x98\x81\x98", "\x81\x98\x81\x98\x81\x92", 4},
-      {"a¥", "a\x5C", "a", "a\x5C", 1},
-      {"〜x", "\x81\x60x", "", "\x81\x60x", 0},
-      {"～", "\x81\x60", "\x81\x60", "\x81\x60", Cp932Encoding::npos},
-      {"a\U000E0041b", "ab", "a", "ab", 1},
-      {"a😀\x80" "b", "a", "a", "a??b", 1},
+      {"§§£", "\x81\x98\x81\x98\x81\x92", "\x81\x98\x81\x98\x81\x92", npos, 4, 1, "\x81\x98\x81\x98\x81\x92"},
+      {"a¥", "a\x5C", "a\x5C", npos, 1, 1, "a\x5C"},
+      {"〜x〜", "\x81\x60x\x81\x60", "\x81\x60x\x81\x60", npos, 0, 2, "\x81\x60x\x81\x60"},
+      {"～", "\x81\x60", "\x81\x60", npos, npos, 0, "\x81\x60"},
+      {"a\U000E0041b", "ab", "a", 1, npos, 0, "ab"},
+      {"a😀\x80" "b", "a", "a", 1, npos, 0, "a??b"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Utf8ToCp932(c.utf8).bytes, c.any_form) << c.utf8;
-    const Cp932Encoding strict = Utf8ToCp932(c.utf8, Cp932Mode::kReadsBack);
-    EXPECT_EQ(strict.bytes, c.reads_back) << c.utf8;
-    EXPECT_EQ(strict.bad_offset, c.reads_back_bad) << c.utf8;
+    const Cp932Encoding saving = Utf8ToCp932(c.utf8, Cp932Mode::kSaving);
+    EXPECT_EQ(saving.bytes, c.saving) << c.utf8;
+    EXPECT_EQ(saving.bad_offset, c.saving_bad) << c.utf8;
+    EXPECT_EQ(saving.look_alike_offset, c.look_alike_offset) << c.utf8;
+    EXPECT_EQ(saving.look_alikes, c.look_alikes) << c.utf8;
     const Cp932Encoding lenient = Utf8ToCp932(c.utf8, Cp932Mode::kQuestionMarks);
     EXPECT_EQ(lenient.bytes, c.question_marks) << c.utf8;
     EXPECT_TRUE(lenient.Ok()) << c.utf8;
