@@ -1,16 +1,17 @@
 #include "ui/editor_changes.h"
 
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <utility>
 
 namespace kurovel {
 
 EditorChangeWatcher::EditorChangeWatcher(QPlainTextEdit* editor, std::function<bool()> modified,
                                          std::function<void()> changed)
-    : QObject(editor), editor_(editor), modified_(std::move(modified)), changed_(std::move(changed)),
-      unchanged_text_(editor->toPlainText()) {
+    : QObject(editor), editor_(editor), modified_(std::move(modified)), changed_(std::move(changed)) {
   // The editor's signal, not its document's: a loaded program comes in a new document.
   connect(editor, &QPlainTextEdit::textChanged, this, &EditorChangeWatcher::NoteContents);
+  Rebase();
 }
 
 void EditorChangeWatcher::SetText(const std::function<void()>& set_text) {
@@ -25,17 +26,12 @@ void EditorChangeWatcher::SetText(const std::function<void()>& set_text) {
 }
 
 void EditorChangeWatcher::Rebase() {
-  // Only a clear flag needs the text to compare with.
-  unchanged_text_ = modified_() ? QString() : editor_->toPlainText();
+  if (!modified_()) editor_->document()->setModified(false);
 }
 
 void EditorChangeWatcher::NoteContents() {
-  // Once the program counts as changed, a keystroke in a big program must not
-  // copy its whole text.
-  if (setting_ || modified_()) return;
-  const QString text = editor_->toPlainText();
-  if (text == unchanged_text_) return;
-  unchanged_text_.clear();
+  // A composition, a text put in by the window or a program already changed: nothing new.
+  if (setting_ || modified_() || !editor_->document()->isModified()) return;
   changed_();
 }
 

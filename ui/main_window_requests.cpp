@@ -92,7 +92,7 @@ Reply MainWindow::SetEditorText(const std::string& text) {
   Reply reply;
   try {
     const ProgressHook progress = progress_ ? progress_->Hook() : ProgressHook();
-    editor_changes_->SetText([&] { FillEditor(*editor_, Text(text), progress); });
+    editor_changes_->SetText([&] { FillEditor(*editor_, text, progress); });
   } catch (const OperationCancelled&) {
     reply.answer = Answer::kCancel;
   } catch (const std::bad_alloc&) {
