@@ -11,13 +11,13 @@
 #include <QApplication>
 #include <QEvent>
 #include <QElapsedTimer>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
 #include <memory>
 
 #include "ui/main_window.h"
+#include "ui/program_editor.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ class EnabledAgain : public QObject {
 
 void RunProgram(benchmark::State& state, const char* program, std::int64_t commands_per_run) {
   kurovel::MainWindow& form = *Form();
-  form.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->setPlainText(QString::fromUtf8(program));
+  form.findChild<kurovel::ProgramEditor*>(QStringLiteral("Memo1"))->setText(QString::fromUtf8(program));
   PaintCounter counter;
   form.findChild<QWidget*>(QStringLiteral("PaintBox1"))->installEventFilter(&counter);
   auto* run = form.findChild<QPushButton*>(QStringLiteral("Button6"));
@@ -90,7 +90,7 @@ BENCHMARK(BM_DesktopRunIncLoop)->Unit(benchmark::kMillisecond)->UseManualTime();
 // From the moment Stop is clicked during an endless "inc" loop to the run's end.
 void BM_DesktopStopDuringIncLoop(benchmark::State& state) {
   kurovel::MainWindow& form = *Form();
-  form.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->setPlainText(
+  form.findChild<kurovel::ProgramEditor*>(QStringLiteral("Memo1"))->setText(
       QStringLiteral("repeat 2000000000\ninc var1 1\nnext"));
   auto* stop = form.findChild<QPushButton*>(QStringLiteral("Button7"));
   double worst_ms = 0;

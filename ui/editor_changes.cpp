@@ -1,16 +1,15 @@
 #include "ui/editor_changes.h"
 
-#include <QPlainTextEdit>
-#include <QTextDocument>
 #include <utility>
+
+#include "ui/program_editor.h"
 
 namespace kurovel {
 
-EditorChangeWatcher::EditorChangeWatcher(QPlainTextEdit* editor, std::function<bool()> modified,
+EditorChangeWatcher::EditorChangeWatcher(ProgramEditor* editor, std::function<bool()> modified,
                                          std::function<void()> changed)
     : QObject(editor), editor_(editor), modified_(std::move(modified)), changed_(std::move(changed)) {
-  // The editor's signal, not its document's: a loaded program comes in a new document.
-  connect(editor, &QPlainTextEdit::textChanged, this, &EditorChangeWatcher::NoteContents);
+  connect(editor, &ProgramEditor::textChanged, this, &EditorChangeWatcher::NoteContents);
   Rebase();
 }
 
@@ -26,12 +25,12 @@ void EditorChangeWatcher::SetText(const std::function<void()>& set_text) {
 }
 
 void EditorChangeWatcher::Rebase() {
-  if (!modified_()) editor_->document()->setModified(false);
+  if (!modified_() && !editor_->Composing()) editor_->setModified(false);
 }
 
 void EditorChangeWatcher::NoteContents() {
-  // A composition, a text put in by the window or a program already changed: nothing new.
-  if (setting_ || modified_() || !editor_->document()->isModified()) return;
+  // A text put in by the window, a composition, or a program already changed: nothing new.
+  if (setting_ || editor_->Composing() || modified_() || !editor_->isModified()) return;
   changed_();
 }
 

@@ -163,11 +163,7 @@ void MainWindow::BuildControls() {
   editor_->setObjectName(QStringLiteral("Memo1"));
   editor_->setAccessibleName(QStringLiteral("プログラム"));
   editor_->setGeometry(8, 80, 153, 217);
-  editor_->setFont(GothicFont(16));
-  MakeTextBlack(editor_);
-  editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  editor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  editor_->setTabChangesFocus(true);  // Tab moves on instead of typing a tab
+  editor_->SetTextFont(GothicFont(16));
   new InsertionMenu(editor_, [this](const std::string& message) { ShowBox(MessageKind::kError, {}, ErrorBoxText(message)); });
   editor_changes_ = new EditorChangeWatcher(
       editor_, [this] { return window_.document.Modified(); }, [this] { window_.document.EditorChanged(); });
