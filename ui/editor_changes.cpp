@@ -30,7 +30,7 @@ void EditorChangeWatcher::Rebase() {
 
 void EditorChangeWatcher::NoteContents() {
   // A text put in by the window, a composition, or a program already changed: nothing new.
-  if (setting_ || editor_->Composing() || modified_() || !editor_->isModified()) return;
+  if (setting_ || editor_->Composing() || modified_() || !editor_->DocumentModified()) return;
   changed_();
 }
 

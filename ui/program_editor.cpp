@@ -193,6 +193,8 @@ void ProgramEditor::SelectLine(std::int32_t line) {
   setFocus();
 }
 
+bool ProgramEditor::DocumentModified() const { return SendScintilla(SCI_GETMODIFY) != 0; }
+
 bool ProgramEditor::focusNextPrevChild(bool next) {
   // Tab moves on to the next control instead of typing a tab.
   return QWidget::focusNextPrevChild(next);

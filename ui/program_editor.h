@@ -41,6 +41,11 @@ class ProgramEditor : public QsciScintilla {
   // Selects a line (from 0) without its line break, scrolled into view.
   void SelectLine(std::int32_t line);
 
+  // Whether the document has left its save point, asked of the document itself:
+  // isModified() follows the save point's notification, which comes after the
+  // change when an undo or redo leaves it.
+  bool DocumentModified() const;
+
   // An input method is composing: the composition is shown in the document,
   // but it is no change of the user's until it is committed. When a composition
   // ends, textChanged follows (the commit may have changed the text).

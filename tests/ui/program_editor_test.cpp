@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 #include <new>
 #include <string>
 
+#include "ui/editor_changes.h"
 #include "ui/editor_fill.h"
 #include "ui/program_editor.h"
 
@@ -99,6 +101,40 @@ TEST(EditorFillTest, ALoadThatFailsLeavesTheEditorAsItWas) {
     editor.undo();
     EXPECT_EQ(editor.text(120), QStringLiteral("fd 120\n")) << c.label;
   }
+}
+
+// The first change after the save point reaches the program; a composition only
+// once it is committed; an undo after a save too.
+TEST(EditorChangeWatcherTest, TellsTheProgramOfTheFirstChangeAfterItsSavePoint) {
+  const auto compose = [](ProgramEditor& editor, const QString& preedit, const QString& commit) {
+    QInputMethodEvent event(preedit, {});
+    event.setCommitString(commit);
+    QApplication::sendEvent(&editor, &event);
+  };
+  ProgramEditor editor;
+  bool modified = false;
+  int changes = 0;
+  auto* watcher = new EditorChangeWatcher(&editor, [&] { return modified; }, [&] {
+    modified = true;
+    ++changes;
+  });
+  const std::string text = "fd 1\nrt 1\n";
+  watcher->SetText([&] { FillEditor(editor, text); });
+  watcher->Rebase();
+  EXPECT_EQ(changes, 0);
+  editor.SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+  compose(editor, QStringLiteral("まえ"), {});
+  compose(editor, {}, {});  // cancelled
+  EXPECT_EQ(changes, 0);
+  compose(editor, QStringLiteral("まえ"), {});
+  compose(editor, {}, QStringLiteral("まえ"));
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(editor.Utf8Text(), text + "まえ");
+  modified = false;  // saved
+  watcher->Rebase();
+  editor.undo();
+  EXPECT_EQ(changes, 2);
+  EXPECT_EQ(editor.Utf8Text(), text);
 }
 
 TEST(ProgramEditorTest, TheWindowReadsSeparatorsAndNoBreakSpacesAsPlainText) {
