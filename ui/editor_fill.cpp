@@ -7,35 +7,31 @@
 
 #include "ui/program_editor.h"
 
-namespace kurovel {
-
 // Scintilla's interface for building a document away from any editor, as
-// SCI_CREATELOADER hands it out (its ILoader, which QScintilla does not install).
-// Declared with external linkage: the objects come from the Scintilla library,
-// and a class the compiler saw as this file's alone would let it assume that no
-// object of it exists, and call its pure functions.
-class ScintillaDocumentLoader {
+// SCI_CREATELOADER hands it out. QScintilla does not install Scintilla's header,
+// so it is declared here as the library declares it: the same name at the same
+// scope, the same functions in the same order.
+class ILoader {
  public:
   virtual int Release() = 0;
   // Appends bytes; a status other than 0 means the document could not take them.
   virtual int AddData(const char* data, std::ptrdiff_t length) = 0;
   // Ends the loading: the document, with one reference held by the caller.
   virtual void* ConvertToDocument() = 0;
-
- protected:
-  ~ScintillaDocumentLoader() = default;
 };
+
+namespace kurovel {
 
 namespace {
 
 struct ReleaseLoader {
-  void operator()(ScintillaDocumentLoader* loader) const { loader->Release(); }
+  void operator()(ILoader* loader) const { loader->Release(); }
 };
 
 }  // namespace
 
 void FillEditor(ProgramEditor& editor, std::string_view text, const ProgressHook& progress) {
-  std::unique_ptr<ScintillaDocumentLoader, ReleaseLoader> loader(reinterpret_cast<ScintillaDocumentLoader*>(
+  std::unique_ptr<ILoader, ReleaseLoader> loader(reinterpret_cast<ILoader*>(
       editor.SendScintilla(QsciScintillaBase::SCI_CREATELOADER, static_cast<unsigned long>(text.size()))));
   if (!loader) throw std::bad_alloc();
   for (std::size_t start = 0; start < text.size();) {
