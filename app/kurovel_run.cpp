@@ -13,6 +13,9 @@
 #include "files/output_files.h"
 #include "app/kurovel_run_limits.h"
 #include "app/kurovel_run_options.h"
+#include "app/kurovel_run_program.h"
+#include "app/program_arguments.h"
+#include "controllers/exercise_check.h"
 #include "controllers/state_json.h"
 #include "engine/deferred_not_xor_surface.h"
 #include "engine/picture.h"
@@ -35,64 +38,12 @@ enum ExitStatus : int {
   kExitError = 1,
   kExitUnbalanced = 2,
   kExitLimit = 3,
+  kExitCheckFailed = 4,
   kExitUsage = 64,
   kExitNoInput = 66,
   kExitSoftware = 70,
   kExitCannotCreate = 73,
 };
-
-// Every line as typed into the command box followed by Enter: an error ends that
-// line only.
-// A reached limit ends the run between two lines.
-void RunLines(Session& session, const LineBuffer& lines, RunLimits& limits, RunReport& report) {
-  for (const std::string_view line : lines) {
-    if (limits.Any() && limits.Reached()) {
-      report.outcome = RunResult::kLimit;
-      return;
-    }
-    const std::string normalized = NormalizeLine(line);
-    report.normalized.push_back(normalized);
-    try {
-      session.executor.ExecuteLine(normalized);
-    } catch (const KurovelError& error) {
-      report.outcome = RunResult::kError;
-      report.messages.push_back(ErrorBoxText(error.what()));
-    }
-  }
-}
-
-// The program as run by the Run button.
-// A reached limit presses Stop: the run ends at its next line.
-void RunAsProgram(Session& session, LineBuffer lines, RunLimits& limits, RunReport& report) {
-  HeadlessRunnerHost host(std::move(lines));
-  // Lives as long as the run: both hooks below call it by reference.
-  const auto stop_at_limit = [&] {
-    if (limits.Reached() && session.runner.RunEnabled()) session.runner.StopProgram(host);
-  };
-  if (limits.Any()) {
-    session.executor.SetPendingEventsHook(stop_at_limit);
-    session.runner.SetLineHook([&](std::int32_t) { stop_at_limit(); });
-  }
-  try {
-    switch (session.runner.RunProgram(host)) {
-      case RunOutcome::kUnbalanced:
-        report.outcome = RunResult::kUnbalanced;
-        report.messages = host.warnings;
-        break;
-      case RunOutcome::kStopped:
-        report.outcome = RunResult::kLimit;  // only a limit presses Stop here
-        break;
-      case RunOutcome::kFinished:
-        break;
-    }
-  } catch (const KurovelError& error) {
-    report.outcome = RunResult::kError;
-    report.messages.push_back(ErrorBoxText(error.what()));
-  }
-  // The hooks refer to this frame: none may outlive it.
-  session.executor.SetPendingEventsHook(nullptr);
-  session.runner.SetLineHook(nullptr);
-}
 
 int ExitStatusOf(const RunReport& report) {
   switch (report.outcome) {
@@ -108,17 +59,11 @@ int ExitStatusOf(const RunReport& report) {
   return kExitSoftware;  // unreachable: every result has a case
 }
 
-// The whole surface, arrow included.
-Picture Snapshot(const RasterSurface& surface) {
-  Picture picture(surface.Width(), surface.Height());
-  surface.CopyPictureOut(picture, surface.Width(), surface.Height());
-  return picture;
-}
-
 int Run(const RunOptions& options) {
-  std::optional<std::string> bytes = ReadProgramBytes(options.program);
+  ProgramRead program = ReadProgramBytes(options.program);
+  std::optional<std::string>& bytes = program.bytes;
   if (!bytes) {
-    std::cerr << CannotOpenMessage(options.program) << '\n';
+    std::cerr << program.error << '\n';
     return kExitNoInput;
   }
   RunReport report;
@@ -153,9 +98,13 @@ int Run(const RunOptions& options) {
     RunAsProgram(session, std::move(lines), limits, report);
   }
   for (const std::string& message : report.messages) std::cerr << message << '\n';
+  if (options.check_exercise) {
+    report.check = CheckExercise(*FindExercise(*options.check_exercise), session.turtle);
+    std::cerr << report.check->message << '\n';
+  }
 
   std::vector<OutputFile> outputs;
-  if (options.bmp_path) outputs.push_back({*options.bmp_path, EncodeBitmap(Snapshot(drawing.Flushed()))});
+  if (options.bmp_path) outputs.push_back({*options.bmp_path, EncodeBitmap(drawing.Flushed())});
   if (options.state_path) {
     const LineBuffer& normalized = options.lines ? report.normalized : session.runner.NormalizedProgram();
     outputs.push_back({*options.state_path, StateJson(session, drawing.Flushed(), report, normalized)});
@@ -164,7 +113,10 @@ int Run(const RunOptions& options) {
     std::cerr << CannotCreateMessage(*failed) << '\n';
     return kExitCannotCreate;
   }
-  return ExitStatusOf(report);
+  const int status = ExitStatusOf(report);
+  // A run that went wrong keeps its own status; a clean run says whether the drawing passed.
+  if (status == kExitOk && report.check && !report.check->passed) return kExitCheckFailed;
+  return status;
 }
 
 }  // namespace
@@ -172,7 +124,8 @@ int Run(const RunOptions& options) {
 
 int main(int argc, char** argv) {
   using namespace kurovel;
-  const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const std::vector<std::string> given = ProgramArguments(argc, argv);
+  const std::vector<std::string_view> arguments(given.begin(), given.end());
   const ParsedArguments parsed = ParseRunArguments(arguments);
   if (!parsed.options) {
     std::cerr << "kurovel-run: " << parsed.error << '\n' << RunUsage();

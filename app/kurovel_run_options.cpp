@@ -1,15 +1,25 @@
 #include "app/kurovel_run_options.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <limits>
 #include <set>
 
+#include "controllers/exercise_verdicts.h"
 #include "engine/limits.h"
 
 namespace kurovel {
 namespace {
 
 const std::string kSideRange = "each side 1 to " + std::to_string(kMaxPictureSide);
+const std::string kExpectedCount = "expected a whole number above 0";
+const std::string kExpectedSeconds = "expected seconds above 0";
+
+// "bad command count '0': expected ...", the refusal of an option's value.
+std::string BadValue(std::string_view what, std::string_view value, const std::string& problem) {
+  return "bad " + std::string(what) + " '" + std::string(value) + "': " + problem;
+}
 
 // Sets one option from its value (empty for the flags); returns an error text
 // or the empty text.
@@ -21,15 +31,13 @@ struct OptionRow {
   ApplyOption apply;
 };
 
-constexpr std::array<OptionRow, 8> kOptions{{
+constexpr std::array<OptionRow, 9> kOptions{{
     {"--size", true,
      [](RunOptions& o, std::string_view value) -> std::string {
-       const std::optional<SurfaceSize> size = ParseSurfaceSize(value);
-       if (!size) {
-         return "bad size '" + std::string(value) + "': expected WxH, " + kSideRange;
-       }
-       o.width = size->width;
-       o.height = size->height;
+       const ParsedValue<SurfaceSize> size = ParseSurfaceSize(value);
+       if (!size.value) return BadValue("size", value, size.problem);
+       o.width = size.value->width;
+       o.height = size.value->height;
        return {};
      }},
     {"--lines", false, [](RunOptions& o, std::string_view) -> std::string { o.lines = true; return {}; }},
@@ -40,13 +48,20 @@ constexpr std::array<OptionRow, 8> kOptions{{
      [](RunOptions& o, std::string_view v) -> std::string { o.background_path = std::string(v); return {}; }},
     {"--max-commands", true,
      [](RunOptions& o, std::string_view v) -> std::string {
-       o.max_commands = ParseCommandCount(v);
-       return o.max_commands ? std::string() : "bad command count '" + std::string(v) + "': expected a whole number above 0";
+       const ParsedValue<std::uint64_t> count = ParseCommandCount(v);
+       o.max_commands = count.value;
+       return count.value ? std::string() : BadValue("command count", v, count.problem);
      }},
     {"--timeout", true,
      [](RunOptions& o, std::string_view v) -> std::string {
-       o.timeout_seconds = ParseSeconds(v);
-       return o.timeout_seconds ? std::string() : "bad timeout '" + std::string(v) + "': expected seconds above 0";
+       const ParsedValue<double> seconds = ParseSeconds(v);
+       o.timeout_seconds = seconds.value;
+       return seconds.value ? std::string() : BadValue("timeout", v, seconds.problem);
+     }},
+    {"--check", true,
+     [](RunOptions& o, std::string_view v) -> std::string {
+       o.check_exercise = ParseExerciseNumber(v);
+       return o.check_exercise ? std::string() : "bad exercise '" + std::string(v) + "': expected 1 to 9";
      }},
     {"--help", false, [](RunOptions& o, std::string_view) -> std::string { o.help = true; return {}; }},
 }};
@@ -58,61 +73,79 @@ const OptionRow* FindOption(std::string_view name) {
   return nullptr;
 }
 
-// Decimal digits only, 1 to kMaxPictureSide; no sign, no blanks.
-std::optional<std::int32_t> ParseSide(std::string_view text) {
-  if (text.empty()) return std::nullopt;
-  std::int64_t value = 0;
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Decimal digits only, no sign, no blanks, 1 to max; or what is wrong.
+enum class WholeProblem { kNone, kNotDigits, kZero, kTooLarge };
+struct WholeNumber {
+  std::uint64_t value = 0;
+  WholeProblem problem = WholeProblem::kNone;
+};
+WholeNumber ParseWholeNumber(std::string_view text, std::uint64_t max) {
+  if (text.empty() || !std::all_of(text.begin(), text.end(), IsDigit)) return {0, WholeProblem::kNotDigits};
+  std::uint64_t value = 0;
   for (const char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-    if (value > kMaxPictureSide) return std::nullopt;  // also keeps long digit runs from overflowing
+    const auto digit = static_cast<std::uint64_t>(c - '0');
+    if (value > (max - digit) / 10) return {0, WholeProblem::kTooLarge};  // also before any overflow
+    value = value * 10 + digit;
   }
-  if (value < 1) return std::nullopt;
-  return static_cast<std::int32_t>(value);
+  if (value == 0) return {0, WholeProblem::kZero};
+  return {value, WholeProblem::kNone};
 }
 
 ParsedArguments Fail(std::string message) { return {std::nullopt, std::move(message)}; }
 
 }  // namespace
 
-std::optional<std::uint64_t> ParseCommandCount(std::string_view text) {
-  if (text.empty() || text.size() > 19) return std::nullopt;  // 19 digits always fit
-  std::uint64_t value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + static_cast<std::uint64_t>(c - '0');
+ParsedValue<std::uint64_t> ParseCommandCount(std::string_view text) {
+  constexpr std::uint64_t kMost = std::numeric_limits<std::uint64_t>::max();
+  const WholeNumber count = ParseWholeNumber(text, kMost);
+  switch (count.problem) {
+    case WholeProblem::kNone:
+      return {count.value, {}};
+    case WholeProblem::kTooLarge:
+      return {std::nullopt, "too large: at most " + std::to_string(kMost)};
+    case WholeProblem::kNotDigits:
+    case WholeProblem::kZero:
+      break;
   }
-  if (value == 0) return std::nullopt;
-  return value;
+  return {std::nullopt, kExpectedCount};
 }
 
-std::optional<double> ParseSeconds(std::string_view text) {
+ParsedValue<double> ParseSeconds(std::string_view text) {
   // Digits with at most one decimal point, at least one digit; no sign, no exponent.
-  if (text.empty() || text.size() > 32) return std::nullopt;
-  bool point = false;
-  bool digit = false;
-  for (const char c : text) {
-    if (c == '.' && !point) {
-      point = true;
-    } else if (c >= '0' && c <= '9') {
-      digit = true;
-    } else {
-      return std::nullopt;
-    }
-  }
-  if (!digit) return std::nullopt;
+  const auto points = std::count(text.begin(), text.end(), '.');
+  const bool digits_and_point =
+      points <= 1 && std::all_of(text.begin(), text.end(), [](char c) { return c == '.' || IsDigit(c); });
+  if (!digits_and_point || static_cast<std::size_t>(points) == text.size()) return {std::nullopt, kExpectedSeconds};
+  // A value too large for a double reads as infinity, which the limit treats as its longest.
   const double seconds = std::strtod(std::string(text).c_str(), nullptr);
-  if (!(seconds > 0.0)) return std::nullopt;
-  return seconds;
+  if (seconds > 0.0) return {seconds, {}};
+  const bool nonzero = std::any_of(text.begin(), text.end(), [](char c) { return c >= '1' && c <= '9'; });
+  return {std::nullopt, nonzero ? "too small: it rounds to 0 seconds" : kExpectedSeconds};
 }
 
-std::optional<SurfaceSize> ParseSurfaceSize(std::string_view text) {
+std::optional<int> ParseExerciseNumber(std::string_view text) {
+  if (text.size() != 1 || text[0] < '0' || text[0] > '9') return std::nullopt;
+  const int number = text[0] - '0';
+  if (FindExercise(number) == nullptr) return std::nullopt;
+  return number;
+}
+
+ParsedValue<SurfaceSize> ParseSurfaceSize(std::string_view text) {
   const std::size_t x = text.find('x');
-  if (x == std::string_view::npos) return std::nullopt;
-  const std::optional<std::int32_t> width = ParseSide(text.substr(0, x));
-  const std::optional<std::int32_t> height = ParseSide(text.substr(x + 1));  // a second 'x' fails here
-  if (!width || !height) return std::nullopt;
-  return SurfaceSize{*width, *height};
+  if (x == std::string_view::npos) return {std::nullopt, "expected WxH, " + kSideRange};
+  // A second 'x' leaves the height without its digits.
+  const WholeNumber sides[] = {ParseWholeNumber(text.substr(0, x), kMaxPictureSide),
+                               ParseWholeNumber(text.substr(x + 1), kMaxPictureSide)};
+  for (const WholeNumber& side : sides) {
+    if (side.problem == WholeProblem::kNotDigits) return {std::nullopt, "expected WxH, " + kSideRange};
+  }
+  for (const WholeNumber& side : sides) {
+    if (side.problem == WholeProblem::kTooLarge) return {std::nullopt, "too large: " + kSideRange};
+    if (side.problem == WholeProblem::kZero) return {std::nullopt, "too small: " + kSideRange};
+  }
+  return {SurfaceSize{static_cast<std::int32_t>(sides[0].value), static_cast<std::int32_t>(sides[1].value)}, {}};
 }
 
 ParsedArguments ParseRunArguments(std::span<const std::string_view> arguments) {
@@ -159,7 +192,7 @@ const std::string& RunUsage() {
   static const std::string usage =
          "usage: kurovel-run [--size WxH] [--lines] [--bmp OUT.bmp] [--state OUT.json]\n"
          "                   [--background FILE.bmp] [--max-commands N] [--timeout SECONDS]\n"
-         "                   [PROGRAM | -]\n"
+         "                   [--check N] [PROGRAM | -]\n"
          "Runs a Kurovel program on an off-screen drawing surface. The program is read as\n"
          "UTF-8 or UTF-16 when a byte order mark or valid multi-byte UTF-8 says so, else\n"
          "as Shift-JIS.\n"
@@ -174,12 +207,16 @@ const std::string& RunUsage() {
          "  --max-commands N    end the run as Stop does once N commands have run\n"
          "                      (turtle commands and inc, dec, mlt, div, pos lines)\n"
          "  --timeout SECONDS   end the run as Stop does after this time (decimal, above 0)\n"
+         "  --check N           check the drawing against exercise N of the help window\n"
+         "                      (1 to 9): the verdict goes to standard error and into\n"
+         "                      the state as \"check\"; exit status 4 when it fails\n"
          "  --help              print this text\n"
          "  --                  end of options (for a program whose name begins with -)\n"
          "Exit status: 0 ok, 1 an error ended a line or the run (or the background could\n"
          "not be read), 2 repeat and next do not pair up, 3 a limit ended the run (the\n"
-         "outputs are written, with outcome \"limit\"), 64 bad usage, 66 the program\n"
-         "cannot be read, 70 internal error (such as out of memory; no output is\n"
+         "outputs are written, with outcome \"limit\"), 4 the run ended normally but the\n"
+         "drawing failed --check (so with --check, 0 means passed), 64 bad usage, 66 the\n"
+         "program cannot be read, 70 internal error (such as out of memory; no output is\n"
          "written), 73 an output cannot be written. The outputs are written all or none:\n"
          "no file is replaced unless every output has been written.\n";
   return usage;

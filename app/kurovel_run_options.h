@@ -1,7 +1,8 @@
 #pragma once
 // The command line of the headless runner:
 //   kurovel-run [--size WxH] [--lines] [--bmp OUT.bmp] [--state OUT.json]
-//               [--background FILE.bmp] [PROGRAM | -]
+//               [--background FILE.bmp] [--max-commands N] [--timeout SECONDS]
+//               [--check N] [PROGRAM | -]
 
 #include <cstdint>
 #include <optional>
@@ -22,6 +23,7 @@ struct RunOptions {
   std::optional<std::string> background_path;
   std::optional<std::uint64_t> max_commands;  // stop the run after this many commands
   std::optional<double> timeout_seconds;      // stop the run after this much time
+  std::optional<int> check_exercise;          // check the drawing against exercise 1 to 9
   std::string program = "-";  // "-" reads standard input
   bool help = false;          // --help: print the usage, run nothing
 };
@@ -35,17 +37,27 @@ struct ParsedArguments {
 // The arguments after the program name.
 ParsedArguments ParseRunArguments(std::span<const std::string_view> arguments);
 
-// A whole number of commands, 1 or more, decimal digits only; nullopt otherwise.
-std::optional<std::uint64_t> ParseCommandCount(std::string_view text);
-// Seconds as a decimal number above 0 ("2", "0.5", "90.25"); nullopt otherwise.
-std::optional<double> ParseSeconds(std::string_view text);
+// An option's value, or what is wrong with its text ("too large: ...").
+template <typename T>
+struct ParsedValue {
+  std::optional<T> value;
+  std::string problem;  // empty when there is a value
+};
 
-// "WxH", each side 1 to kMaxPictureSide, decimal digits only; nullopt otherwise.
+// An exercise number of the help window, 1 to 9; nullopt otherwise.
+std::optional<int> ParseExerciseNumber(std::string_view text);
+
+// A whole number of commands, 1 or more, decimal digits only.
+ParsedValue<std::uint64_t> ParseCommandCount(std::string_view text);
+// Seconds as a decimal number above 0 ("2", "0.5", "90.25").
+ParsedValue<double> ParseSeconds(std::string_view text);
+
+// "WxH", each side 1 to kMaxPictureSide, decimal digits only.
 struct SurfaceSize {
   std::int32_t width = 0;
   std::int32_t height = 0;
 };
-std::optional<SurfaceSize> ParseSurfaceSize(std::string_view text);
+ParsedValue<SurfaceSize> ParseSurfaceSize(std::string_view text);
 
 // The usage text, ending in a line break.
 const std::string& RunUsage();

@@ -51,6 +51,21 @@ void ExecuteSingleCommandLines(benchmark::State& bench, bool arrow_shown) {
   bench.SetItemsProcessed(bench.iterations() * kPasses * kCommandsPerPass);
 }
 
+// W3 as a run starts it: from a clear screen, so every move is drawn and recorded
+// anew (the loop above keeps one session, whose drawing record fills up once).
+void RunRepeatBlockAfterClear(benchmark::State& bench, bool arrow_shown) {
+  BenchSession s(arrow_shown);
+  HeadlessRunnerHost host(LineBuffer{"repeat " + std::to_string(kPasses), "fd 1", "rt 1", "next"});
+  for (auto _ : bench) {
+    bench.PauseTiming();
+    s.session.turtle.ClearScreen();
+    bench.ResumeTiming();
+    s.session.runner.RunProgram(host);
+  }
+  benchmark::DoNotOptimize(s.surface.Bits());
+  bench.SetItemsProcessed(bench.iterations() * kPasses * kCommandsPerPass);  // commands
+}
+
 void BM_RunnerRepeatBlockArrowShown(benchmark::State& bench) { RunRepeatBlock(bench, true); }
 void BM_RunnerRepeatBlockArrowHidden(benchmark::State& bench) { RunRepeatBlock(bench, false); }
 void BM_SingleCommandLinesArrowShown(benchmark::State& bench) { ExecuteSingleCommandLines(bench, true); }
@@ -58,6 +73,10 @@ void BM_SingleCommandLinesArrowHidden(benchmark::State& bench) { ExecuteSingleCo
 BENCHMARK(BM_RunnerRepeatBlockArrowShown)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SingleCommandLinesArrowShown)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RunnerRepeatBlockArrowHidden)->Unit(benchmark::kMillisecond);
+void BM_RunnerRepeatBlockAfterClearArrowShown(benchmark::State& bench) { RunRepeatBlockAfterClear(bench, true); }
+void BM_RunnerRepeatBlockAfterClearArrowHidden(benchmark::State& bench) { RunRepeatBlockAfterClear(bench, false); }
+BENCHMARK(BM_RunnerRepeatBlockAfterClearArrowShown)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RunnerRepeatBlockAfterClearArrowHidden)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SingleCommandLinesArrowHidden)->Unit(benchmark::kMillisecond);
 
 // A loop of "inc" lines, as the runner runs it alone and as the desktop program

@@ -117,6 +117,7 @@ Flow<> DocumentController::Close() {
     if (reply.answer != Answer::kYes && reply.answer != Answer::kNo) co_return;
     // Only a program that was really written lets the window close.
     if (reply.answer == Answer::kYes && !co_await SaveOrAsk()) co_return;
+    given_up_ = reply.answer == Answer::kNo;
   }
   if (on_close_) on_close_();
   co_await Plain(RequestKind::kCloseWindow);
@@ -148,6 +149,7 @@ Flow<> DocumentController::Restore(std::string text, std::string file_name, bool
   file_name_ = std::move(file_name);
   modified_ = modified;
   restored_ = modified;
+  given_up_ = false;
   source_ = SourceLines();
   co_await ShowCaption();
 }

@@ -55,10 +55,15 @@ class DocumentController {
   // The user changed the editor's text (typing, pasting, undo, redo, a drop of text).
   void EditorChanged() {
     modified_ = true;
+    given_up_ = false;
     ++edits_;
   }
 
   bool Modified() const { return modified_; }
+  // True while the program has changes that are neither saved nor given up (いいえ
+  // to the save question of a close): what a front end keeps as a draft, and
+  // what leaving the window must ask about.
+  bool HasUnsavedWork() const { return modified_ && !given_up_; }
   const std::string& FileName() const { return file_name_; }
   std::string Caption() const;
 
@@ -89,6 +94,7 @@ class DocumentController {
   bool modified_ = false;
   std::uint64_t edits_ = 0;      // changes the user has made, counted
   bool restored_ = false;        // the text came from a kept draft, not from a file
+  bool given_up_ = false;        // the changes were given up at a close
   SourceLines source_;           // the lines of the file last read or written
   std::string save_dialog_name_; // the name last chosen in the save dialog
 };

@@ -83,9 +83,14 @@ Request FlowRunner::Answer(Reply reply) {
   return Resume(std::exchange(exchange_.waiting, {}));
 }
 
-Request FlowRunner::Resume(std::coroutine_handle<> handle) {
+Request FlowRunner::Resume(coro::coroutine_handle<> handle) {
   exchange_.request.reset();
-  handle.resume();
+  // Runs flows until one waits for a request or the outermost has ended.
+  while (handle) {
+    exchange_.next = {};
+    handle.resume();
+    handle = std::exchange(exchange_.next, {});
+  }
   if (exchange_.request) return std::move(*exchange_.request);
   // The flow has ended: an error it did not handle becomes the error box.
   const std::exception_ptr error = current_->handle().promise().error;

@@ -18,20 +18,40 @@
 // Flows branch with `if`, never with a `switch` that holds co_await or co_return:
 // GCC 12 miscompiles that (the coroutine runs into an illegal instruction).
 
-#include <coroutine>
 #include <exception>
 #include <optional>
 #include <utility>
 
 #include "controllers/requests.h"
 
+// The web edition's toolchain (Emscripten 3.1 with libc++ 14) has the coroutine
+// library only as <experimental/coroutine>; its compiler then finds the types there.
+#if __has_include(<coroutine>)
+#include <coroutine>
+namespace kurovel::coro {
+using std::coroutine_handle;
+using std::suspend_always;
+}  // namespace kurovel::coro
+#else
+#include <experimental/coroutine>
+namespace kurovel::coro {
+using std::experimental::coroutine_handle;
+using std::experimental::suspend_always;
+}  // namespace kurovel::coro
+#endif
+
 namespace kurovel {
 
-// Where the innermost running flow leaves its request and finds the reply.
+// Where the innermost running flow leaves its request and finds the reply, and
+// the flow to resume next when one flow starts or ends another.
 struct FlowExchange {
   std::optional<Request> request;
   Reply reply;
-  std::coroutine_handle<> waiting;
+  coro::coroutine_handle<> waiting;
+  // Flows hand control to each other through the FlowRunner's loop rather than by
+  // returning a handle from await_suspend: that needs tail calls, which
+  // WebAssembly builds without the tail-call feature (Safari before 18.2) lack.
+  coro::coroutine_handle<> next;
 };
 
 namespace flow_detail {
@@ -55,14 +75,14 @@ template <typename T = void>
 class [[nodiscard]] Flow {
  public:
   struct promise_type;
-  using Handle = std::coroutine_handle<promise_type>;
+  using Handle = coro::coroutine_handle<promise_type>;
 
   struct RequestAwaiter {
     FlowExchange* exchange;
     Request request;
 
     bool await_ready() const noexcept { return false; }
-    void await_suspend(std::coroutine_handle<> self) {
+    void await_suspend(coro::coroutine_handle<> self) {
       exchange->request = std::move(request);
       exchange->waiting = self;
     }
@@ -73,20 +93,17 @@ class [[nodiscard]] Flow {
     bool await_ready() const noexcept { return false; }
     // The flow that awaited this one goes on; a flow awaited by nobody returns to
     // whoever resumed it.
-    std::coroutine_handle<> await_suspend(Handle done) noexcept {
-      const std::coroutine_handle<> outer = done.promise().outer;
-      return outer ? outer : std::noop_coroutine();
-    }
+    void await_suspend(Handle done) noexcept { done.promise().exchange->next = done.promise().outer; }
     void await_resume() const noexcept {}
   };
 
   struct promise_type : flow_detail::Result<T> {
     FlowExchange* exchange = nullptr;
-    std::coroutine_handle<> outer;
+    coro::coroutine_handle<> outer;
     std::exception_ptr error;
 
     Flow get_return_object() { return Flow(Handle::from_promise(*this)); }
-    std::suspend_always initial_suspend() const noexcept { return {}; }
+    coro::suspend_always initial_suspend() const noexcept { return {}; }
     FinalAwaiter final_suspend() const noexcept { return {}; }
     void unhandled_exception() { error = std::current_exception(); }
 
@@ -114,9 +131,9 @@ class [[nodiscard]] Flow {
 
   // Awaited by another flow: this one starts and the other goes on when it ends.
   bool await_ready() const noexcept { return false; }
-  std::coroutine_handle<> await_suspend(std::coroutine_handle<> outer) noexcept {
+  void await_suspend(coro::coroutine_handle<> outer) noexcept {
     handle_.promise().outer = outer;
-    return handle_;
+    handle_.promise().exchange->next = handle_;
   }
   T await_resume() {
     if (handle_.promise().error) std::rethrow_exception(handle_.promise().error);
@@ -145,7 +162,7 @@ class FlowRunner {
   bool Busy() const { return current_.has_value(); }
 
  private:
-  Request Resume(std::coroutine_handle<> handle);
+  Request Resume(coro::coroutine_handle<> handle);
 
   std::optional<Flow<>> current_;
   FlowExchange exchange_;

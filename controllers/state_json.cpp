@@ -64,6 +64,15 @@ void AppendCp932Lines(std::string& out, const LineBuffer& lines) {
   AppendArray(out, lines, [](std::string& text, std::string_view line) { AppendString(text, Cp932ToUtf8(line)); });
 }
 
+// The "check" member, which sorts right after "arrow_visible".
+void AppendCheck(std::string& out, const ExerciseVerdict& verdict) {
+  out += ",\n  \"check\": {\n    \"exercise\": " + std::to_string(verdict.exercise) + ",\n    \"message\": ";
+  AppendString(out, verdict.message);
+  out += ",\n    \"passed\": ";
+  out += verdict.passed ? "true" : "false";
+  out += "\n  }";
+}
+
 }  // namespace
 
 std::string_view RunResultName(RunResult result) {
@@ -123,6 +132,7 @@ std::string StateJson(const Session& session, const RasterSurface& surface, cons
     out += key;
     out += "\": ";
     append(out);
+    if (report.check && std::string_view(key) == "arrow_visible") AppendCheck(out, *report.check);
   }
   out += "\n}\n";
   return out;

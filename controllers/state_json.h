@@ -1,10 +1,12 @@
 #pragma once
 // The final state of a headless run as one JSON object.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "controllers/exercise_verdicts.h"
 #include "engine/raster_surface.h"
 #include "language/line_buffer.h"
 #include "language/session.h"
@@ -29,11 +31,13 @@ struct RunReport {
   std::vector<std::string> messages;  // UTF-8: what the error box or the warning box showed, in order
   LineBuffer normalized;              // CP932: the normalised lines of a --lines run
   TextEncoding encoding = TextEncoding::kShiftJis;  // how the program file was read
+  std::optional<ExerciseVerdict> check;             // the drawing checked against an exercise
 };
 
 // The keys "width", "height", "x", "y", "heading", "pen_down", "arrow_visible",
 // "color_cycle_index", "pen_color", "pen_mode", "variables", "trace",
-// "trace_omitted", "normalized", "outcome", "encoding" and "messages", in key order
+// "trace_omitted", "normalized", "outcome", "encoding" and "messages", and "check"
+// ({"exercise", "message", "passed"}) when the report holds one, in key order
 // and indented by two blanks; CP932 texts converted to UTF-8 (an undecodable byte
 // becomes U+FFFD). Written straight into text, line by line, so a program of
 // millions of lines needs no document tree.

@@ -11,6 +11,8 @@ inline constexpr const char* kWarningDiscard = "プログラムが変更され�
 inline constexpr const char* kWarningSave = "プログラムが変更されています。保存しますか？";
 inline constexpr const char* kWarningCaptionFile = "警告!";
 inline constexpr const char* kDropOneFile = "ドロップするファイルは1つにしてください。";
+// The menu of the five run speeds (controllers/run_speed.h).
+inline constexpr const char* kSpeedMenuCaption = "速度";
 // After the caption while the editor shows a kept draft that was never saved.
 inline constexpr const char* kUnsavedMark = "（未保存）";
 

@@ -32,6 +32,23 @@ inline constexpr std::int64_t kMaxPreviewFileBytes = std::int64_t{16} * 1024 * 1
 // The trace keeps this many lines; it counts the lines after them without keeping them.
 inline constexpr std::size_t kMaxTraceLines = 1'000'000;
 
+// The drawing as geometry keeps this many places the turtle moved to since the last
+// clear screen (12 bytes each), so a little fewer moves; it counts the moves after
+// them without keeping them.
+// Every exercise figure takes a few hundred; a drawing beyond this is too large to
+// check.
+inline constexpr std::size_t kMaxPathPlaces = 100'000;
+
+// An exercise check looks at a drawing of at most this many straight strokes once
+// the pieces of each straight line are joined; no exercise figure needs more.
+inline constexpr std::size_t kMaxCheckedStrokes = 4'000;
+
+// The class report runs each pupil's program with at most this many commands and
+// for at most this long unless told otherwise, so that no endless loop holds up the
+// class: a million commands draw any exercise many times over in well under a second.
+inline constexpr std::uint64_t kClassMaxCommands = 1'000'000;
+inline constexpr double kClassTimeoutSeconds = 2.0;
+
 // The largest program file the editor takes.
 inline constexpr std::int64_t kMaxProgramFileBytes = std::int64_t{64} * 1024 * 1024;
 

@@ -60,6 +60,7 @@ void Turtle::LineFromTo(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::
   surface_->LineTo(x1, y1);
 }
 
+
 void Turtle::MoveForward(std::int32_t n) {
   DrawArrow();
   const HeadingTrig& trig = TrigFor(state_.heading);
@@ -70,6 +71,7 @@ void Turtle::MoveForward(std::int32_t n) {
     state_.y = Wrap32(std::int64_t{y0} - RoundedOffset(n, trig.cos));
   }
   LineFromTo(x0, y0, state_.x, state_.y);
+  RecordMove(Point{x0, y0});
   DrawArrow();
 }
 
@@ -116,20 +118,25 @@ void Turtle::ClearScreen() {
   state_.y = center.y;
   state_.color_cycle_index = 0;
   state_.heading = 0;
+  path_.Clear();
   DrawArrow();
 }
 
 void Turtle::Recentre() {
+  const Point from{state_.x, state_.y};
   const Point center = SurfaceCenter(*surface_);
   state_.x = center.x;
   state_.y = center.y;
+  path_.AddJump(from, center);
 }
 
 void Turtle::GoHome() {
   DrawArrow();
+  const Point from{state_.x, state_.y};
   const Point center = SurfaceCenter(*surface_);
   state_.x = center.x;
   state_.y = center.y;
+  path_.AddJump(from, center);
   state_.pen_down = true;
   DrawArrow();
 }
@@ -158,6 +165,7 @@ void Turtle::MoveToPosition(std::int32_t x, std::int32_t y) {
   state_.x = WrapAdd(center.x, x);
   state_.y = WrapSub(center.y, y);
   LineFromTo(x0, y0, state_.x, state_.y);
+  RecordMove(Point{x0, y0});
   DrawArrow();
 }
 

@@ -7,6 +7,7 @@
 
 #include "engine/arrow.h"
 #include "engine/drawing_surface.h"
+#include "engine/drawn_path.h"
 #include "engine/turtle_state.h"
 
 namespace kurovel {
@@ -21,6 +22,9 @@ class Turtle {
   const TurtleState& State() const { return state_; }
   DrawingSurface& Surface() { return *surface_; }
   const DrawingSurface& Surface() const { return *surface_; }
+  // Every move since the last clear screen; the owner empties it at start.
+  DrawnPath& Path() { return path_; }
+  const DrawnPath& Path() const { return path_; }
 
   void DrawArrow() { kurovel::DrawArrow(state_, *surface_); }
 
@@ -44,9 +48,20 @@ class Turtle {
 
  private:
   void LineFromTo(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1);
+  // Records the move from `from` to the turtle's place: a line with the pen's
+  // colour while the pen is down, else a jump.
+  void RecordMove(Point from) {
+    const Point to{state_.x, state_.y};
+    if (state_.pen_down) {
+      path_.AddLine(from, to, surface_->GetPenColor());
+    } else {
+      path_.AddJump(from, to);
+    }
+  }
 
   DrawingSurface* surface_;
   TurtleState state_;
+  DrawnPath path_;
 };
 
 }  // namespace kurovel

@@ -61,9 +61,13 @@ Picture LoadBitmapFile(const std::string& path_utf8) {
   return DecodeBitmap(bytes);
 }
 
-std::string EncodeBitmap(const Picture& picture) {
-  const std::int64_t width = picture.Width();
-  const std::int64_t height = picture.Height();
+namespace {
+
+// The BMP of a width x height picture whose pixels pixel_at(x, y) gives.
+template <typename PixelAt>
+std::string EncodeRows(std::int32_t picture_width, std::int32_t picture_height, PixelAt pixel_at) {
+  const std::int64_t width = picture_width;
+  const std::int64_t height = picture_height;
   const std::int64_t stride = RowStride(width, 24);
   const std::int64_t data_size = stride * height;
   const auto offset = static_cast<std::uint32_t>(kFileHeaderSize + kInfoHeaderSize);
@@ -87,9 +91,9 @@ std::string EncodeBitmap(const Picture& picture) {
   PutU32(out, 0);  // important colours: all
 
   const std::size_t padding = static_cast<std::size_t>(stride - width * 3);
-  for (std::int32_t y = picture.Height() - 1; y >= 0; --y) {
-    for (std::int32_t x = 0; x < picture.Width(); ++x) {
-      const ColorValue c = picture.PixelAt(x, y);
+  for (std::int32_t y = picture_height - 1; y >= 0; --y) {
+    for (std::int32_t x = 0; x < picture_width; ++x) {
+      const ColorValue c = pixel_at(x, y);
       out.push_back(static_cast<char>((c >> 16) & 0xff));  // blue
       out.push_back(static_cast<char>((c >> 8) & 0xff));   // green
       out.push_back(static_cast<char>(c & 0xff));          // red
@@ -97,6 +101,16 @@ std::string EncodeBitmap(const Picture& picture) {
     out.append(padding, '\0');
   }
   return out;
+}
+
+}  // namespace
+
+std::string EncodeBitmap(const Picture& picture) {
+  return EncodeRows(picture.Width(), picture.Height(), [&](std::int32_t x, std::int32_t y) { return picture.PixelAt(x, y); });
+}
+
+std::string EncodeBitmap(const RasterSurface& surface) {
+  return EncodeRows(surface.Width(), surface.Height(), [&](std::int32_t x, std::int32_t y) { return surface.PixelAt(x, y); });
 }
 
 void SaveBitmapFile(const Picture& picture, const std::string& path_utf8) {

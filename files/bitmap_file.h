@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "engine/picture.h"
+#include "engine/raster_surface.h"
 #include "files/bitmap_decode.h"
 
 namespace kurovel {
@@ -25,6 +26,8 @@ Picture DecodeBitmap(std::string_view bytes);
 // The bytes of an uncompressed 24-bit bottom-up BMP with the 40-byte information
 // header and 3780 pixels per metre both ways, so that equal pictures give equal files.
 std::string EncodeBitmap(const Picture& picture);
+// The same for the whole surface, arrow included, without a copy of its pixels.
+std::string EncodeBitmap(const RasterSurface& surface);
 
 // Writes EncodeBitmap(picture) to the file, whatever its extension. The old file is
 // replaced only once the new one is complete. Throws KurovelError with

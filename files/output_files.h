@@ -10,7 +10,16 @@
 
 namespace kurovel {
 
-// The whole file as bytes, standard input for "-"; nullopt when it cannot be read.
-std::optional<std::string> ReadProgramBytes(const std::string& path);
+// A program's bytes, or why there are none.
+struct ProgramRead {
+  std::optional<std::string> bytes;
+  std::string error;  // CannotOpenMessage(path) or kTextTooLarge when there are no bytes
+};
+
+// The file's bytes up to its first NUL character (standard input for "-"). A file
+// or stream with more than kMaxProgramFileBytes before that is refused with
+// kTextTooLarge, as the editor refuses it; one that cannot be read, with
+// CannotOpenMessage.
+ProgramRead ReadProgramBytes(const std::string& path);
 
 }  // namespace kurovel

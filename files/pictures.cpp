@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <memory>
 #include <utility>
 
 #include "language/errors.h"
@@ -21,13 +23,21 @@ std::int32_t CentredOffset(std::int32_t surface_side, std::int32_t picture_side)
   return static_cast<std::int32_t>(floor_half + 1);
 }
 
-void LayBackgroundPicture(DrawingSurface& surface, Picture picture) {
+void LayBackgroundPicture(DrawingSurface& surface, const Picture& picture) {
   const std::int32_t width = surface.Width();
   const std::int32_t height = surface.Height();
   const std::int32_t dx = CentredOffset(width, picture.Width());
   const std::int32_t dy = CentredOffset(height, picture.Height());
-  picture.Resize(width, height);
   surface.CopyPictureIn(picture, dx, dy, width, height);
+  // The block is white beyond the picture's right and bottom edges; it is painted
+  // one row at a time, so that no surface-sized copy is ever made.
+  const std::int32_t shown_width = std::min(width, picture.Width());
+  const std::int32_t shown_height = std::min(height, picture.Height());
+  const Picture white_row(width, 1);
+  for (std::int32_t y = 0; y < height; ++y) {
+    const std::int32_t from = y < shown_height ? shown_width : 0;
+    if (from < width) surface.CopyPictureIn(white_row, dx + from, dy + y, width - from, 1);
+  }
 }
 
 void DrawBackgroundPicture(DrawingSurface& surface, const std::string& file_name) {
@@ -47,15 +57,15 @@ std::optional<std::pair<std::int64_t, std::int64_t>> FileStamp(const std::string
 
 // The file's picture: the one decoded before while the file is unchanged, else
 // decoded now (and kept for next time when the file is a regular one).
-Picture BackgroundPicture(PictureState& state, const std::string& file_name) {
+std::shared_ptr<const Picture> BackgroundPicture(PictureState& state, const std::string& file_name) {
   const auto stamp = FileStamp(file_name);
   auto& cached = state.decoded_background;
   if (stamp && cached && cached->file_name == file_name && cached->size == stamp->first &&
       cached->modified_ns == stamp->second) {
     return cached->picture;
   }
-  cached.reset();
-  Picture picture = LoadBitmapFile(file_name);
+  cached.reset();  // the old picture goes before the new one is decoded
+  auto picture = std::make_shared<const Picture>(LoadBitmapFile(file_name));
   if (stamp) cached = PictureState::DecodedBackground{file_name, stamp->first, stamp->second, picture};
   return picture;
 }
@@ -65,9 +75,9 @@ Picture BackgroundPicture(PictureState& state, const std::string& file_name) {
 // after: where the picture covers it this equals drawing it once on the picture,
 // and where it does not, the arrow stays intact instead of being toggled away.
 void LayUnderArrow(Turtle& turtle, PictureState& state, const std::string& file_name) {
-  Picture picture = BackgroundPicture(state, file_name);
+  const std::shared_ptr<const Picture> picture = BackgroundPicture(state, file_name);
   turtle.DrawArrow();
-  LayBackgroundPicture(turtle.Surface(), std::move(picture));
+  LayBackgroundPicture(turtle.Surface(), *picture);
   turtle.DrawArrow();
 }
 

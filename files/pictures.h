@@ -4,6 +4,7 @@
 // The main window runs the dialogs and passes the chosen file names in.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,12 +26,13 @@ struct PictureState {
 
   // The background as last decoded, reused while its file keeps its size and
   // modification time: every repaint lays the background, and decoding a large
-  // picture each time would freeze the window.
+  // picture each time would freeze the window. Shared with the laying, never
+  // copied: a picture costs its 4 bytes a pixel once.
   struct DecodedBackground {
     std::string file_name;
     std::int64_t size = 0;
     std::int64_t modified_ns = 0;
-    Picture picture;
+    std::shared_ptr<const Picture> picture;
   };
   std::optional<DecodedBackground> decoded_background{};
 };
@@ -51,9 +53,10 @@ inline constexpr std::string_view kSurfaceTooNarrow = "描画領域の幅が 10 
 // height): (W - w) / 2 rounded to the nearest integer, ties to the even one.
 std::int32_t CentredOffset(std::int32_t surface_side, std::int32_t picture_side);
 
-// Lays a picture centred over the surface; a larger one shows the part of its
-// top-left surface-sized block that lands on the surface. The arrow is not touched.
-void LayBackgroundPicture(DrawingSurface& surface, Picture picture);
+// Lays a picture centred over the surface: its top-left surface-sized block, white
+// where the picture ends, lands centred, and the part of it on the surface is
+// shown. The arrow is not touched, and the picture is not copied.
+void LayBackgroundPicture(DrawingSurface& surface, const Picture& picture);
 // Loads the file and lays it (throws KurovelError as LoadBitmapFile).
 void DrawBackgroundPicture(DrawingSurface& surface, const std::string& file_name);
 

@@ -69,10 +69,14 @@ bool IsAscii(std::string_view bytes) {
   return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
+// Saving writes only characters that read back as themselves: the file holds
+// what the editor showed.
+Cp932Encoding SavedForm(std::string_view line_utf8) { return Utf8ToCp932(line_utf8, Cp932Mode::kReadsBack); }
+
 // True when the converter writes a line's text back as the bytes it was read from.
 bool ConvertsBack(std::string_view line_bytes, std::string_view line_utf8) {
   if (IsAscii(line_bytes)) return true;
-  const Cp932Encoding encoded = Utf8ToCp932(line_utf8);
+  const Cp932Encoding encoded = SavedForm(line_utf8);
   return encoded.Ok() && encoded.bytes == line_bytes;
 }
 
@@ -194,7 +198,7 @@ std::string ProgramBytesFromUtf8(std::string_view text_utf8, const SourceLines& 
     } else if (IsAscii(line)) {
       bytes += line;
     } else {
-      const Cp932Encoding encoded = Utf8ToCp932(line);
+      const Cp932Encoding encoded = SavedForm(line);
       if (!encoded.Ok()) throw KurovelError(UnsavableCharacterMessage(line_number, line, encoded.bad_offset));
       bytes += encoded.bytes;
     }

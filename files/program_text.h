@@ -78,7 +78,9 @@ std::string UnsavableCharacterMessage(std::size_t line_number, std::string_view 
 
 // The file bytes of a UTF-8 editor text: each line converted to CP932 (or taken
 // from source when unchanged), lines joined by CR LF. Throws
-// KurovelError(UnsavableCharacterMessage) for the first character CP932 cannot hold.
+// KurovelError(UnsavableCharacterMessage) for the first character CP932 cannot
+// hold, or can hold only as another character ("£" U+00A3 would be written as the
+// code that reads as "￡" U+FFE1): the file must read back as the text shown.
 // progress hears how far the conversion has got and may cancel.
 std::string ProgramBytesFromUtf8(std::string_view text_utf8, const SourceLines& source = {},
                                  const ProgressHook& progress = {});

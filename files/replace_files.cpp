@@ -11,6 +11,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <random>
+#include <string_view>
 
 #include "files/file_descriptor.h"
 
@@ -22,8 +24,12 @@ namespace {
 constexpr int kMaxLinkHops = 40;
 // More outputs than any caller writes at once (kurovel-run writes two).
 constexpr std::size_t kMaxTemporaries = 8;
-// A short fixed name, so that the temporary name fits wherever its target's does.
+// A short fixed name, so that the temporary name fits wherever its target's does;
+// the X's become random letters.
 constexpr char kTemporaryName[] = ".kv-XXXXXX";
+constexpr std::string_view kNameLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+// Names tried before giving up on a folder where each one is taken.
+constexpr int kMaxNameAttempts = 100;
 // The signals that end the process while a temporary file may exist: what
 // `timeout` and Ctrl-C send, a closed terminal and a closed pipe.
 constexpr std::array<int, 4> kCleanupSignals = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
@@ -74,13 +80,6 @@ bool WriteAll(int fd, const std::string& bytes) {
   return true;
 }
 
-// The permissions a newly created file gets (mkstemp alone would give 0600).
-mode_t NewFileMode() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
-}
-
 // The folder part of a path with its final slash, or "" for a bare name.
 std::string FolderOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
@@ -89,14 +88,19 @@ std::string FolderOf(const std::string& path) {
 
 std::string NameOf(const std::string& path) { return path.substr(FolderOf(path).size()); }
 
+bool IsSpecial(const struct stat& info) { return !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode); }
+
 // The path a write to `path` must create or replace: the end of its chain of
 // symbolic links (a relative link is read from its own folder), which need not
-// exist yet. Nullopt for a loop or a chain that cannot be read.
+// exist yet. A chain that ends in a device or pipe is the path itself, opened
+// through the links: /dev/stdout on a pipe links to "pipe:[...]", which names no
+// file. Nullopt for a loop or a chain that cannot be read.
 std::optional<std::string> FinalTarget(std::string path) {
   for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
     struct stat info{};
     if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT ? std::optional(path) : std::nullopt;
     if (!S_ISLNK(info.st_mode)) return path;
+    if (::stat(path.c_str(), &info) == 0 && IsSpecial(info)) return path;
     std::string link(PATH_MAX, '\0');
     const ssize_t length = ::readlink(path.c_str(), link.data(), link.size());
     if (length <= 0 || static_cast<std::size_t>(length) >= link.size()) return std::nullopt;
@@ -112,8 +116,6 @@ std::optional<std::string> FinalTarget(std::string path) {
 bool AcceptsReplacement(const std::string& target, const struct stat& info) {
   return S_ISREG(info.st_mode) && (info.st_mode & 0222) != 0 && ::access(target.c_str(), W_OK) == 0;
 }
-
-bool IsSpecial(const struct stat& info) { return !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode); }
 
 bool WriteDirectly(const std::string& path, const std::string& bytes) {
   FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
@@ -144,23 +146,19 @@ class TemporaryFiles {
   TemporaryFiles(const TemporaryFiles&) = delete;
   TemporaryFiles& operator=(const TemporaryFiles&) = delete;
 
-  // A complete copy of bytes with the given permissions in a new file in folder;
-  // its name, or nullptr.
-  const char* Write(const std::string& folder, const std::string& bytes, mode_t mode) {
+  // A complete copy of bytes in a new file in folder, with the given permissions
+  // or, without them, those the system gives a new file (0666 less the umask); its
+  // name, or nullptr.
+  const char* Write(const std::string& folder, const std::string& bytes, std::optional<mode_t> mode) {
     if (g_temporary_count >= static_cast<std::sig_atomic_t>(kMaxTemporaries)) return nullptr;
     if (folder.size() + sizeof kTemporaryName > PATH_MAX) return nullptr;
     char* name = g_temporaries[g_temporary_count];
-    int fd = -1;
-    {
-      const SignalsHeld held;  // the file is listed as soon as it exists
-      std::memcpy(name, folder.data(), folder.size());
-      std::memcpy(name + folder.size(), kTemporaryName, sizeof kTemporaryName);
-      fd = ::mkostemp(name, O_CLOEXEC);
-      if (fd < 0) return nullptr;
-      g_temporary_count = g_temporary_count + 1;
-    }
+    std::memcpy(name, folder.data(), folder.size());
+    std::memcpy(name + folder.size(), kTemporaryName, sizeof kTemporaryName);
+    const int fd = CreateExclusively(name, name + folder.size() + sizeof kTemporaryName - 1);
+    if (fd < 0) return nullptr;
     FileDescriptor file(fd);
-    const bool ok = ::fchmod(file.Get(), mode) == 0 && WriteAll(file.Get(), bytes);
+    const bool ok = (!mode || ::fchmod(file.Get(), *mode) == 0) && WriteAll(file.Get(), bytes);
     return file.Close() && ok ? name : nullptr;  // a failed one goes with the rest
   }
 
@@ -171,6 +169,21 @@ class TemporaryFiles {
   }
 
  private:
+  // Creates the file name, whose random part ends at name_end, as mkostemp does,
+  // but with the permissions of any new file; it is listed as soon as it exists.
+  int CreateExclusively(char* name, char* name_end) {
+    std::uniform_int_distribution<std::size_t> letter(0, kNameLetters.size() - 1);
+    for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt) {
+      for (char* c = name_end - 6; c < name_end; ++c) *c = kNameLetters[letter(random_)];
+      const SignalsHeld held;
+      const int fd = ::open(name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd >= 0) g_temporary_count = g_temporary_count + 1;
+      if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+  }
+
+  std::mt19937 random_{std::random_device{}()};
   std::array<struct sigaction, kCleanupSignals.size()> old_{};
 };
 
@@ -207,7 +220,7 @@ std::optional<std::string> WriteOutputFiles(const std::vector<OutputFile>& files
     const OutputFile* file;
     std::string target;
     bool special = false;
-    mode_t mode = 0;
+    std::optional<mode_t> mode;  // a replaced file's permissions; a new file gets the system's
     const char* temporary = nullptr;
   };
   std::vector<Pending> pending;
@@ -216,9 +229,9 @@ std::optional<std::string> WriteOutputFiles(const std::vector<OutputFile>& files
     if (!target) return file.path;
     struct stat info{};
     if (::stat(target->c_str(), &info) != 0) {
-      pending.push_back({&file, *target, false, NewFileMode()});
+      pending.push_back({&file, *target, false, std::nullopt});
     } else if (IsSpecial(info)) {
-      pending.push_back({&file, *target, true});
+      pending.push_back({&file, *target, true, std::nullopt});
     } else if (AcceptsReplacement(*target, info)) {
       pending.push_back({&file, *target, false, static_cast<mode_t>(info.st_mode & 07777)});
     } else {

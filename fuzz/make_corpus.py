@@ -128,6 +128,8 @@ def main():
         ("halfwidth-kana", b"\xb1\xb2\xb3 100"),
         ("lead-byte-at-end", b"fd 10\r\n\x82"),
         ("lead-before-break", b"\x82\r\n\x82\n"),
+        # Typed as UTF-8: characters whose Shift-JIS form reads back as a look-alike.
+        ("look-alikes", "§§£\n¥100 〜 − ‖".encode("utf-8")),
     ]
     write_corpus("fuzz_program_file", file_seeds)
     write_corpus("fuzz_picture", list(bitmaps()))
@@ -142,7 +144,8 @@ def main():
     write_dict("fuzz_line", words)
     write_dict("fuzz_program", words + [b"\r\n", b"\n", b"\r"])
     write_dict("fuzz_program_file", [b"\r\n", b"\r", b"\n", b"\0", b"\x87\x90", b"\x81\xe0",
-                                     b"\xed\x40", b"\xfa\x5c", b"\x82\xa0", b"\xb1"])
+                                     b"\xed\x40", b"\xfa\x5c", b"\x82\xa0", b"\xb1", "£".encode("utf-8"),
+                                     "〜".encode("utf-8")])
     write_dict("fuzz_picture", [b"BM", struct.pack("<I", 40), struct.pack("<I", 12),
                                 struct.pack("<I", 124), struct.pack("<H", 1), struct.pack("<H", 4),
                                 struct.pack("<H", 8), struct.pack("<H", 16), struct.pack("<H", 24),

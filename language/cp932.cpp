@@ -39,6 +39,14 @@ char16_t PairCharacter(unsigned char lead, unsigned char trail) {
                                   cp932_table::kFirstTrail];
 }
 
+bool IsOwnCode(unsigned char byte) { return byte < 0x80 && cp932_table::kSingleByte[byte] == byte; }
+
+// The character a code reads as.
+char16_t ReadsAs(std::uint16_t code) {
+  if (code <= 0xFF) return cp932_table::kSingleByte[code];
+  return PairCharacter(static_cast<unsigned char>(code >> 8), static_cast<unsigned char>(code & 0xFF));
+}
+
 // The CP932 code of every BMP character, kNoCode where there is none.
 std::vector<std::uint16_t> BuildEncodeIndex() {
   std::vector<std::uint16_t> index(0x10000, kNoCode);
@@ -114,27 +122,37 @@ std::string Cp932ToUtf8(std::string_view cp932) {
   return out;
 }
 
-Cp932Encoding Utf8ToCp932(std::string_view utf8) {
+Cp932Encoding Utf8ToCp932(std::string_view utf8, Cp932Mode mode) {
   Cp932Encoding result;
   result.bytes.reserve(utf8.size());
   const std::vector<std::uint16_t>& index = EncodeIndex();
   for (std::size_t pos = 0; pos < utf8.size();) {
+    std::size_t ascii_end = pos;  // ASCII is its own code: a run of it is copied whole
+    while (ascii_end < utf8.size() && IsOwnCode(static_cast<unsigned char>(utf8[ascii_end]))) ++ascii_end;
+    if (ascii_end > pos) {
+      result.bytes.append(utf8.substr(pos, ascii_end - pos));
+      pos = ascii_end;
+      continue;
+    }
     const Utf8Character c = NextUtf8(utf8, pos);
-    if (c.length == 0) {
+    const std::size_t length = c.length == 0 ? 1 : c.length;
+    const bool ignored = c.length > 0 && c.code_point >= cp932_table::kFirstIgnored &&
+                         c.code_point <= cp932_table::kLastIgnored;
+    if (ignored && mode != Cp932Mode::kReadsBack) {  // written as nothing
+      pos += length;
+      continue;
+    }
+    const std::uint16_t code = c.length == 0 || ignored || c.code_point >= index.size() ? kNoCode : index[c.code_point];
+    if (code != kNoCode && (mode != Cp932Mode::kReadsBack || ReadsAs(code) == c.code_point)) {
+      if (code > 0xFF) result.bytes += static_cast<char>(code >> 8);
+      result.bytes += static_cast<char>(code & 0xFF);
+    } else if (mode == Cp932Mode::kQuestionMarks) {
+      result.bytes += '?';
+    } else {
       result.bad_offset = pos;
       break;
     }
-    const bool ignored = c.code_point >= cp932_table::kFirstIgnored && c.code_point <= cp932_table::kLastIgnored;
-    if (!ignored) {
-      const std::uint16_t code = c.code_point < index.size() ? index[c.code_point] : kNoCode;
-      if (code == kNoCode) {
-        result.bad_offset = pos;
-        break;
-      }
-      if (code > 0xFF) result.bytes += static_cast<char>(code >> 8);
-      result.bytes += static_cast<char>(code & 0xFF);
-    }
-    pos += c.length;
+    pos += length;
   }
   return result;
 }

@@ -39,8 +39,23 @@ struct Cp932Encoding {
                                   // CP932 cannot hold (or of invalid UTF-8); npos when all converted
   bool Ok() const { return bad_offset == npos; }
 };
+
+// Which characters Utf8ToCp932 writes, and what it does at the others.
+enum class Cp932Mode {
+  // Every character with a CP932 form, as glibc's converter writes it (a few are
+  // written as the code of a look-alike, language tags as nothing); stops at the
+  // first character without one.
+  kAnyForm,
+  // Only characters whose CP932 form reads back as the same character: saving a
+  // text, so that the file holds what the editor showed. Stops at the first other.
+  kReadsBack,
+  // As kAnyForm, with "?" for each character without a form and each byte of
+  // invalid UTF-8; never stops. One pass whatever the text holds.
+  kQuestionMarks,
+};
+
 // UTF-8 to CP932.
-Cp932Encoding Utf8ToCp932(std::string_view utf8);
+Cp932Encoding Utf8ToCp932(std::string_view utf8, Cp932Mode mode = Cp932Mode::kAnyForm);
 
 // For fixed Japanese texts written in the source as UTF-8: their CP932 bytes.
 // Throws std::logic_error when the text has no CP932 form (a programming error).

@@ -10,6 +10,7 @@ constexpr std::int32_t kStartValue = 10;  // every variable's value at start
 
 void Session::Start() {
   turtle.State() = TurtleState{};
+  turtle.Path().Clear();
   variables.SetAll(kStartValue);
   trace.Clear();
   turtle.DrawArrow();

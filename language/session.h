@@ -18,7 +18,8 @@ class Session {
   Session& operator=(const Session&) = delete;
 
   // The start state, as the main window's creation gives it: the turtle at its
-  // start values, every variable 10, the trace empty, the arrow drawn once.
+  // start values, every variable 10, the trace and the drawn path empty, the arrow
+  // drawn once.
   void Start();
   // What every repaint does before the remembered background is laid: the
   // painted area (the window's whole client area, which may reach beyond the

@@ -26,10 +26,6 @@ constexpr std::array<std::pair<TextEncoding, std::string_view>, 4> kEncodingName
     {TextEncoding::kUtf16Be, "utf-16be"},
 }};
 
-// Bytes converted to CP932 per call, so that each character CP932 cannot hold
-// costs a bounded amount of work.
-constexpr std::size_t kConversionChunk = 4096;
-
 const ByteOrderMark* MarkOf(std::string_view bytes) {
   for (const ByteOrderMark& mark : kByteOrderMarks) {
     if (bytes.starts_with(mark.bytes)) return &mark;
@@ -119,14 +115,6 @@ std::string Utf16ToUtf8(std::string_view bytes, bool little_endian) {
   return out;
 }
 
-// The end of a chunk of at most kConversionChunk bytes from pos that does not
-// split a UTF-8 sequence.
-std::size_t ChunkEnd(std::string_view utf8, std::size_t pos) {
-  std::size_t end = std::min(utf8.size(), pos + kConversionChunk);
-  while (end < utf8.size() && end > pos + 1 && IsContinuation(static_cast<unsigned char>(utf8[end]))) --end;
-  return end;
-}
-
 }  // namespace
 
 std::string_view EncodingName(TextEncoding encoding) {
@@ -161,24 +149,7 @@ std::string UnicodeToUtf8(std::string_view bytes, TextEncoding encoding) {
 
 std::string ToCp932Program(std::string_view bytes, TextEncoding encoding) {
   if (encoding == TextEncoding::kShiftJis) return std::string(bytes);
-  const std::string utf8 = UnicodeToUtf8(bytes, encoding);
-  std::string out;
-  out.reserve(utf8.size());
-  for (std::size_t pos = 0; pos < utf8.size();) {
-    const std::size_t end = ChunkEnd(utf8, pos);
-    const Cp932Encoding converted = Utf8ToCp932(std::string_view(utf8).substr(pos, end - pos));
-    out += converted.bytes;
-    if (converted.Ok()) {
-      pos = end;
-      continue;
-    }
-    // One "?" for the character (or the invalid sequence) that stopped the conversion.
-    out += '?';
-    pos += converted.bad_offset;
-    const std::size_t length = Utf8SequenceLength(utf8, pos);
-    pos += length == 0 ? 1 : length;
-  }
-  return out;
+  return Utf8ToCp932(UnicodeToUtf8(bytes, encoding), Cp932Mode::kQuestionMarks).bytes;
 }
 
 }  // namespace kurovel

@@ -9,7 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic
   xvfb xauth xdotool x11-utils imagemagick
-  nlohmann-json3-dev
+  dbus-daemon dbus-x11 at-spi2-core
+  nlohmann-json3-dev libpng-dev
   clang libclang-rt-14-dev valgrind
   desktop-file-utils shared-mime-info libxml2-utils dpkg-dev file man-db
   emscripten nodejs python3

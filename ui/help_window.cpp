@@ -2,6 +2,7 @@
 
 #include "ui/help_window.h"
 
+#include <QColor>
 #include <QFont>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -9,6 +10,7 @@
 #include <QShowEvent>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextBlock>
 #include <QTextOption>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -37,6 +39,15 @@ constexpr HelpLabel kVersionLabels[] = {
 };
 constexpr QRect kVersionNoteGeometry(8, 96, 409, 153);
 constexpr QRect kCloseButtonGeometry(200, 256, 65, 25);
+// 答え合わせ beside the exercise list, and the verdict under it.
+constexpr char kCheckAnswerCaption[] = "答え合わせ";
+constexpr QRect kCheckAnswerGeometry(352, 32, 96, 25);
+constexpr QRect kVerdictGeometry(352, 64, 96, 193);
+constexpr char kExerciseTabName[] = "Form2.TabSheet3";
+// The selected exercise's line in the list.
+const QColor kSelectedExerciseColor(200, 225, 255);
+// A passed check in green, anything else in the text colour.
+const QColor kPassedColor(0, 120, 0);
 
 const HelpTextPage kTextPages[] = {
     {"Form2.TabSheet2", kCommandListTabCaption, "Form2.Memo2", CommandListLines, QRect()},
@@ -112,6 +123,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
       memo->setGeometry(text_page.geometry);
     }
     tabs_->addTab(page, QString::fromUtf8(text_page.caption));
+    if (std::string_view(text_page.tab_name) == kExerciseTabName) BuildAnswerCheck(page, memo);
   }
   tabs_->setCurrentIndex(0);
 }
@@ -135,6 +147,41 @@ void HelpWindow::BuildVersionPage(QWidget* page) {
   close_button->setObjectName(QStringLiteral("Form2.Button1"));
   close_button->setGeometry(kCloseButtonGeometry);
   connect(close_button, &QPushButton::clicked, this, &HelpWindow::CloseHelp);
+}
+
+void HelpWindow::BuildAnswerCheck(QWidget* page, QPlainTextEdit* exercises) {
+  exercises_ = exercises;
+  connect(exercises_, &QPlainTextEdit::cursorPositionChanged, this, &HelpWindow::MarkSelectedExercise);
+  auto* check = new QPushButton(QString::fromUtf8(kCheckAnswerCaption), page);
+  check->setObjectName(QStringLiteral("CheckAnswerButton"));
+  check->setGeometry(kCheckAnswerGeometry);
+  connect(check, &QPushButton::clicked, this, &HelpWindow::CheckAnswer);
+  verdict_ = new QLabel(page);
+  verdict_->setObjectName(QStringLiteral("AnswerVerdict"));
+  verdict_->setGeometry(kVerdictGeometry);
+  verdict_->setWordWrap(true);
+  verdict_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  verdict_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  verdict_->setAccessibleName(QString::fromUtf8(kCheckAnswerCaption));
+}
+
+void HelpWindow::MarkSelectedExercise() {
+  QTextEdit::ExtraSelection line;
+  line.format.setBackground(kSelectedExerciseColor);
+  line.format.setProperty(QTextFormat::FullWidthSelection, true);
+  line.cursor = exercises_->textCursor();
+  line.cursor.clearSelection();
+  exercises_->setExtraSelections({line});
+}
+
+void HelpWindow::CheckAnswer() {
+  if (!answer_check_ || exercises_ == nullptr) return;
+  const std::string line = exercises_->textCursor().block().text().toStdString();
+  const ExerciseVerdict verdict = answer_check_(line);
+  QPalette palette = verdict_->palette();
+  palette.setColor(QPalette::WindowText, verdict.passed ? kPassedColor : exercises_->palette().color(QPalette::Text));
+  verdict_->setPalette(palette);
+  verdict_->setText(QString::fromStdString(verdict.message));
 }
 
 void HelpWindow::ShowHelp() {

@@ -10,9 +10,13 @@
 #include <QRect>
 #include <QWidget>
 
+#include <functional>
 #include <span>
 #include <string_view>
 
+#include "controllers/exercise_verdicts.h"
+
+class QLabel;
 class QPlainTextEdit;
 class QShowEvent;
 class QTabWidget;
@@ -53,15 +57,26 @@ class HelpWindow : public QWidget {
   // "とじる": hides the window. The window's own close box does the same.
   void CloseHelp();
 
+  // 答え合わせ on the exercise tab: the verdict on the current drawing for the
+  // exercise on the selected line of the list (UTF-8), shown beside the list.
+  using AnswerCheck = std::function<ExerciseVerdict(std::string_view selected_line)>;
+  void SetAnswerCheck(AnswerCheck check) { answer_check_ = std::move(check); }
+  void CheckAnswer();
+
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
   void BuildVersionPage(QWidget* page);
+  void BuildAnswerCheck(QWidget* page, QPlainTextEdit* exercises);
+  void MarkSelectedExercise();
 
   // Controls keep the names of the window layout as object names, after "Form2."
   // so that none repeats a name of the main window; the Qt parent tree owns them.
   QTabWidget* tabs_ = nullptr;
+  QPlainTextEdit* exercises_ = nullptr;
+  QLabel* verdict_ = nullptr;
+  AnswerCheck answer_check_;
   bool shown_before_ = false;
 };
 

@@ -22,6 +22,7 @@
 #include <optional>
 #include <span>
 
+#include "controllers/exercise_check.h"
 #include "controllers/window_rules.h"
 #include "language/cp932.h"
 #include "language/errors.h"
@@ -73,6 +74,8 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
   SetTabOrder();
   refresh_clock_.start();
   help_window_ = new HelpWindow(this);
+  help_window_->SetAnswerCheck(
+      [this](std::string_view line) { return CheckSelectedExercise(line, window_.session.turtle); });
   // Client area 823 x 446 below the menu bar, centred on the desktop.
   resize(823, 446 + menuBar()->sizeHint().height());
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {

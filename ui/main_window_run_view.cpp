@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <utility>
 
+#include "controllers/window_texts.h"
 #include "ui/drawing_area.h"
 #include "ui/main_window.h"
 #include "ui/program_editor.h"
@@ -22,7 +23,6 @@ namespace kurovel {
 
 namespace {
 
-constexpr const char* kSpeedMenuCaption = "速度";
 constexpr const char* kSpeedSettingsKey = "speed";
 // The drawing area is refreshed at most this often during a run (about 60 a second).
 constexpr qint64 kRefreshIntervalMs = 16;

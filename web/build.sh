@@ -23,6 +23,9 @@ if [ -d "$root/web/page" ]; then
   mv "$out/site/texts.json.tmp" "$out/site/texts.json"
 fi
 # --- end of the page's fixed texts ---
+# --- the build's stamps: module and glue paired, the offline cache (web/page/README.md) ---
+if [ -d "$root/web/page" ]; then node "$root/web/stamp_site.mjs" "$out/site"; fi
+# --- end of the build's stamps ---
 cp "$out/cmake/kurovel-run-web.js" "$out/cmake/kurovel-run-web.wasm" "$out/"
 
 cat > "$out/kurovel-run-web" <<'WRAPPER'

@@ -10,6 +10,9 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QScreen>
 #include <QTabWidget>
 #include <QThread>
@@ -17,6 +20,11 @@
 #include <cstdio>
 #include <string>
 
+#include "controllers/exercise_check.h"
+#include "engine/limits.h"
+#include "engine/raster_surface.h"
+#include "language/program_lines.h"
+#include "language/session.h"
 #include "ui/help_window.h"
 #include "ui/insertion_menu.h"
 
@@ -65,8 +73,18 @@ int WriteScreenshots(const QString& dir) {
   menu->close();
   editor.hide();
 
+  // 答え合わせ on a pentagon the turtle has drawn, for the exercise tab.
+  kurovel::RasterSurface surface(kurovel::kDefaultSurfaceWidth, kurovel::kDefaultSurfaceHeight);
+  kurovel::Session session(surface);
+  session.StartAndRepaint();
+  kurovel::HeadlessRunnerHost host(kurovel::ProgramLines("repeat 5\nfd 100\nrt 72\nnext"));
+  session.runner.RunProgram(host);
   kurovel::HelpWindow help;
+  help.SetAnswerCheck([&](std::string_view line) { return kurovel::CheckSelectedExercise(line, session.turtle); });
   help.ShowHelp();
+  auto* exercises = help.findChild<QPlainTextEdit*>(QStringLiteral("Form2.Memo3"));
+  exercises->setTextCursor(QTextCursor(exercises->document()->findBlockByNumber(3)));
+  help.CheckAnswer();
   auto* tabs = help.findChild<QTabWidget*>(QStringLiteral("Form2.PageControl1"));
   for (int i = 0; i < tabs->count(); ++i) {
     tabs->setCurrentIndex(i);

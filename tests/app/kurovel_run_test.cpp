@@ -16,6 +16,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,8 +25,10 @@
 #include <nlohmann/json.hpp>
 
 #include "engine/color.h"
+#include "engine/limits.h"
 #include "language/cp932.h"
 #include "files/bitmap_file.h"
+#include "tests/exercises/exercise_corpus.h"
 
 namespace kurovel {
 namespace {
@@ -194,7 +198,8 @@ TEST_F(KurovelRunTest, UsageErrorsWriteNothing) {
       {"--size", "+10x10"}, {"--size", "9x9", "--size", "9x9"}, {"--background"}, {Path("a.kv"), "-"},
       {"--bmp", Path("other.bmp")}, {"--state", bmp}, {"--timeout", "0"}, {"--timeout", "-1"},
       {"--timeout", "1e3"}, {"--timeout", "."}, {"--max-commands", "0"}, {"--max-commands", "-5"},
-      {"--max-commands", "99999999999999999999"},
+      {"--max-commands", "99999999999999999999"}, {"--check", "0"}, {"--check", "10"}, {"--check", "x"},
+      {"--check", "4.0"},
   };
   for (Args arguments : cases) {
     arguments.insert(arguments.begin(), {"--bmp", bmp});
@@ -242,6 +247,34 @@ TEST_F(KurovelRunTest, ProgramBytesReachTheRun) {
       {{"--lines"}, "fd 100\x81\nrt 90\n", {"fd 100\xEF\xBF\xBD", "rt 90"}},  // a break is never a trail byte
   };
   for (const auto& c : cases) EXPECT_EQ(RunState(c.input, c.arguments, 0)["normalized"], json(c.normalized));
+}
+
+// Standard input and program files hold at most what the editor takes; an endless
+// stream of text ends with the editor's message instead of taking all memory.
+TEST_F(KurovelRunTest, ProgramsLargerThanAProgramFileAreRefused) {
+  const std::string too_large = "文字列の大きさが メモ の制限を越えました\n";
+  const std::string at_limit(static_cast<std::size_t>(kMaxProgramFileBytes), 'a');
+  WriteFile(Path("big.kv"), at_limit + "b");
+  const struct {
+    std::string name;
+    Args arguments;
+    std::string input;
+    int status;
+  } cases[] = {
+      {"a file one byte too large", {Path("big.kv")}, "", 66},
+      {"standard input one byte too large", {"-"}, at_limit + "b", 66},
+      {"standard input at the limit", {"--lines", "-"}, at_limit, 0},  // a line of letters does nothing
+      {"standard input cut at its NUL", {"--lines", "-"}, "fd 1\n"s + '\0' + at_limit + "b", 0},
+  };
+  for (const auto& c : cases) {
+    const Outcome outcome = Run(c.arguments, c.input);
+    EXPECT_EQ(outcome.status, c.status) << c.name;
+    EXPECT_EQ(outcome.err == too_large, c.status == 66) << c.name << ": " << outcome.err.substr(0, 200);
+  }
+  const std::string endless = "yes 'fd 1' | " + Quote(tool_) + " - 2>" + Quote(Path("err"));
+  const int status = std::system(endless.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 66) << status;
+  EXPECT_EQ(ReadFile(Path("err")), too_large);
 }
 
 TEST_F(KurovelRunTest, SurfaceSize) {
@@ -386,6 +419,15 @@ TEST_F(KurovelRunTest, OutputsThroughDanglingLinksAndWithLongNames) {
   }
 }
 
+// /dev/stdout on a pipe links to "pipe:[...]", which names no file: the state is
+// written through it.
+TEST_F(KurovelRunTest, StateToStandardOutputOnAPipe) {
+  const std::string command =
+      "printf 'fd 10\\n' | " + Quote(tool_) + " --state /dev/stdout - | cat >" + Quote(Path("piped.json"));
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(json::parse(ReadFile(Path("piped.json")), nullptr, false).value("y", 0), 213);
+}
+
 // Ended by a signal while an output waits (a pipe with no reader yet): the other
 // output's temporary file is removed and nothing is replaced.
 TEST_F(KurovelRunTest, SignalsLeaveNoTemporaryFile) {
@@ -434,6 +476,27 @@ TEST_F(KurovelRunTest, ProgramEncodings) {
     EXPECT_EQ(state["normalized"], json(c.normalized));
     EXPECT_EQ(RunState(c.program, {"--lines"}, 0)["normalized"], json(c.normalized)) << "from standard input";
   }
+}
+
+// Every pupil-like program of tests/exercises through --check: the verdict of
+// verdicts.tsv in the state, and an exit status that tells it without the state.
+TEST_F(KurovelRunTest, CheckGivesEachExerciseProgramItsVerdict) {
+  int programs = 0;
+  for (const testing::CorpusRow& row : testing::ReadCorpus()) {
+    SCOPED_TRACE(row.file);
+    const Outcome outcome = Run({"--check", std::to_string(row.exercise), "--state", Path("state.json"),
+                                 (testing::kExercisesDir / row.file).string()});
+    const json state = json::parse(ReadFile(Path("state.json")), nullptr, false);
+    const json expected = {{"exercise", row.exercise}, {"passed", row.passed}, {"message", row.message}};
+    EXPECT_EQ(state["check"], expected);
+    const std::map<std::string, int> status_of_outcome = {{"ok", row.passed ? 0 : 4}, {"error", 1}, {"unbalanced", 2}};
+    EXPECT_EQ(outcome.status, status_of_outcome.at(state["outcome"])) << outcome.err;
+    EXPECT_NE(outcome.err.find(row.message), std::string::npos) << outcome.err;
+    ++programs;
+  }
+  EXPECT_GT(programs, 270);
+  // Without --check the state has no "check".
+  EXPECT_FALSE(RunState("fd 10\n", {}, 0).contains("check"));
 }
 
 }  // namespace

@@ -110,6 +110,8 @@ TEST_F(DocumentTest, EveryAnswerToEveryQuestion) {
     EXPECT_TRUE(fresh.front.script.empty()) << "questions left unasked";
     EXPECT_EQ(fresh.front.editor, c.editor);
     EXPECT_EQ(fresh.document.Modified(), c.modified);
+    // Changes given up at a close are no longer kept or asked about.
+    EXPECT_EQ(fresh.document.HasUnsavedWork(), c.modified && !c.closed);
     EXPECT_EQ(fresh.document.FileName(), c.file);
     EXPECT_EQ(fresh.front.questions, c.questions);
     EXPECT_EQ(fresh.front.messages, c.messages);
@@ -274,6 +276,21 @@ TEST_F(DocumentTest, AKeptDraftIsShownAsUnsavedUntilItIsSaved) {
   clean.Drive(clean.document.Restore("fd 4", "", false));
   EXPECT_FALSE(clean.document.Modified());
   EXPECT_EQ(clean.front.caption, kTitle);
+}
+
+TEST_F(DocumentTest, ChangesGivenUpAtACloseCountAgainOnceTheUserTypes) {
+  Type("fd 1");
+  front.script = {kNo};
+  Drive(document.Close());
+  ASSERT_TRUE(front.closed);
+  EXPECT_FALSE(document.HasUnsavedWork());
+  Type(" rt 2");
+  EXPECT_TRUE(document.HasUnsavedWork());
+
+  front.script = {kNo};
+  Drive(document.Close());
+  Drive(document.Restore("fd 3", "", true));
+  EXPECT_TRUE(document.HasUnsavedWork()) << "a restored draft is unsaved work";
 }
 
 TEST_F(DocumentTest, AnEventWhileAFlowWaitsIsDroppedAndTheFlowGoesOn) {

@@ -43,6 +43,30 @@ TEST(Utf8ToCp932, EncodesAndStopsAtTheFirstFailure) {
   EXPECT_THROW(Sjis("\xF0\x9F\x98\x80"), std::logic_error);
 }
 
+// A character whose code reads back as another one (the look-alikes glibc writes,
+// language tags written as nothing): kAnyForm writes it, kReadsBack stops there,
+// kQuestionMarks writes it too and puts "?" where there is no code at all.
+TEST(Utf8ToCp932, ModesForCharactersThatDoNotReadBack) {
+  struct Case { std::string utf8, any_form, reads_back, question_marks; std::size_t reads_back_bad; };
+  const Case cases[] = {
+      {"§§£", "\x81\x98\x81\x98\x81\x92", "\x81\x98\x81\x98", "\x81\x98\x81\x98\x81\x92", 4},
+      {"a¥", "a\x5C", "a", "a\x5C", 1},
+      {"〜x", "\x81\x60x", "", "\x81\x60x", 0},
+      {"～", "\x81\x60", "\x81\x60", "\x81\x60", Cp932Encoding::npos},
+      {"a\U000E0041b", "ab", "a", "ab", 1},
+      {"a😀\x80" "b", "a", "a", "a??b", 1},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Utf8ToCp932(c.utf8).bytes, c.any_form) << c.utf8;
+    const Cp932Encoding strict = Utf8ToCp932(c.utf8, Cp932Mode::kReadsBack);
+    EXPECT_EQ(strict.bytes, c.reads_back) << c.utf8;
+    EXPECT_EQ(strict.bad_offset, c.reads_back_bad) << c.utf8;
+    const Cp932Encoding lenient = Utf8ToCp932(c.utf8, Cp932Mode::kQuestionMarks);
+    EXPECT_EQ(lenient.bytes, c.question_marks) << c.utf8;
+    EXPECT_TRUE(lenient.Ok()) << c.utf8;
+  }
+}
+
 TEST(ErrorTexts, PointAfterCharactersAbovePointAndQuotedText) {
   const std::pair<std::string, std::string> cases[] = {
       {"0 による浮動小数点数除算", "0 による浮動小数点数除算."}, {"ends in z", "ends in z."},

@@ -88,7 +88,7 @@ check_layout() {
   done
 
   # The installed programs start from their new place and say what they are.
-  local answers=("kurovel-run --help kurovel-run" "kurovel --help kurovel" "kurovel --version ${KUROVEL_VERSION:-}")
+  local answers=("kurovel-run --help kurovel-run" "kurovel-class --help kurovel-class" "kurovel --help kurovel" "kurovel --version ${KUROVEL_VERSION:-}")
   local answer program option text
   for answer in "${answers[@]}"; do
     read -r program option text <<<"$answer"

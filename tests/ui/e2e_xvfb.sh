@@ -7,7 +7,7 @@ set -euo pipefail
 kurovel=$1
 
 command -v Xvfb >/dev/null || { echo "Xvfb is not installed: skipped"; exit 77; }
-for tool in xdotool xkbcomp import convert; do
+for tool in xdotool xkbcomp import convert dbus-daemon; do
   command -v "$tool" >/dev/null || { echo "$tool is missing" >&2; exit 1; }
 done
 
@@ -58,7 +58,11 @@ XDG_CONFIG_HOME="$work/xdg" XDG_CACHE_HOME="$work/xdg" XDG_DATA_HOME="$work/xdg"
 kurovel_pid=$!
 
 window=$(timeout "$(remaining)" xdotool search --sync --onlyvisible --name '^Kurovel Ver1\.60 Taverin$' | head -n1) || true
-[ -n "$window" ] || { echo "no main window after ${budget}s" >&2; cat "$work/kurovel.log" >&2; exit 1; }
+if [ -z "$window" ]; then
+  echo "no main window on display $DISPLAY after $((SECONDS - deadline + budget)) s" >&2
+  cat "$work/kurovel.log" "$work/xvfb.log" >&2
+  exit 1
+fi
 timeout "$(remaining)" xdotool windowfocus --sync "$window"
 
 # Counts the pure red (arrow) and pure blue (pen) pixels of the window and the

@@ -1,6 +1,7 @@
 // The page's WebAssembly module under node's test runner: its C API gives what
-// kurovel-run gives for the same lines and programs, keeps program files byte for
-// byte, and lets the event loop run while a program runs.
+// kurovel-run gives for the same lines and programs, its flows keep program files
+// byte for byte and say what went wrong with the desktop's messages, and a run
+// lets the event loop go on, takes typed lines, steps and stops.
 //
 // KUROVEL_WEB_SITE: the built site (default build-web/site);
 // KUROVEL_RUN: the native kurovel-run (default build/app/kurovel-run).
@@ -24,34 +25,84 @@ globalThis.__dirname = site;
 const { default: KurovelModule } = await import(path.join(site, "kurovel.js"));
 const kv = await KurovelModule({ wasmBinary: fs.readFileSync(path.join(site, "kurovel.wasm")) });
 
-const call = (name, ...args) =>
-  kv.ccall(name, "number", args.map((a) => (typeof a === "string" ? "string" : "number")), args);
-const text = (name) => kv.UTF8ToString(kv.ccall(name, "number", [], []));
-// During a run ccall would wait for the run: the exports are called directly.
-function directWithString(name, value) {
+// Every export is called directly, as the page calls them: during a run ccall
+// would wait for the run. Strings go through the heap.
+function withString(value, call) {
   const size = kv.lengthBytesUTF8(value) + 1;
   const pointer = kv._malloc(size);
   kv.stringToUTF8(value, pointer, size);
   try {
-    return kv["_" + name](pointer);
+    return call(pointer);
   } finally {
     kv._free(pointer);
   }
 }
-const run = (program) => kv.ccall("kv_run", "number", ["string"], [program], { async: true });
-
-// Bytes handed to the module in its own memory.
-function withBytes(bytes, action) {
+function withBytes(bytes, call) {
+  if (bytes === null) return call(0, 0);
   const pointer = kv._malloc(Math.max(bytes.length, 1));
   kv.HEAPU8.set(bytes, pointer);
   try {
-    return action(pointer, bytes.length);
+    return call(pointer, bytes.length);
   } finally {
     kv._free(pointer);
   }
 }
+const text = (name) => kv.UTF8ToString(kv[`_${name}`]());
+const commandLine = (line) => withString(line, (p) => kv._kv_command_line(p));
+const notes = () => JSON.parse(text("kv_take_notes"));
+const boxes = () => notes().filter((note) => note.note === "message").map((note) => note.text);
+const run = (program) => kv.ccall("kv_run", "number", ["string"], [program], { async: true });
+const setSpeed = (key) => withString(key, (p) => kv._kv_set_speed(p));
 
-const buffer = () => Buffer.from(kv.HEAPU8.slice(kv._kv_buffer(), kv._kv_buffer() + kv._kv_buffer_size()));
+// The request a flow waits on.
+function request() {
+  const bytesAt = (pointer, size) => Buffer.from(kv.HEAPU8.slice(pointer, pointer + size));
+  return {
+    kind: text("kv_request_kind"),
+    text: bytesAt(kv._kv_request_text(), kv._kv_request_text_size()).toString("utf8"),
+    bytes: bytesAt(kv._kv_request_bytes(), kv._kv_request_bytes_size()),
+    dialog: text("kv_request_dialog"),
+    maxBytes: kv._kv_request_max_bytes(),
+  };
+}
+
+// Drives a flow to its end as a page would, with files and an editor in memory.
+// answers: the replies to the questions and file dialogs, in order (an answer
+// name, or { path } for a file dialog). Returns what the flow asked and showed.
+function drive(started, { files = {}, editor = "", answers = [] } = {}) {
+  const seen = { kinds: [], messages: [], written: {}, editor, caption: null };
+  let waiting = started;
+  while (waiting) {
+    const asked = request();
+    seen.kinds.push(asked.kind);
+    const reply = { answer: "done", text: "", bytes: null };
+    if (asked.kind === "ask" || asked.kind === "chooseFile") {
+      const answer = answers.shift();
+      if (answer === undefined) throw new Error(`unexpected ${asked.kind}: ${asked.text}`);
+      if (typeof answer === "string") reply.answer = answer;
+      else reply.text = answer.path;
+    } else if (asked.kind === "showMessage") {
+      seen.messages.push(asked.text);
+    } else if (asked.kind === "readFile") {
+      if (files[asked.text] === undefined) reply.answer = "failed";
+      else reply.bytes = files[asked.text].subarray(0, asked.maxBytes + 1);
+    } else if (asked.kind === "writeFile") {
+      seen.written[asked.text] = asked.bytes;
+    } else if (asked.kind === "getEditorText") {
+      reply.text = seen.editor;
+    } else if (asked.kind === "setEditorText") {
+      seen.editor = asked.text;
+    } else if (asked.kind === "showCaption") {
+      seen.caption = asked.text;
+    }
+    waiting = withString(reply.answer, (a) => withString(reply.text, (t) =>
+      withBytes(reply.bytes, (b, n) => kv._kv_answer(a, t, b, n))));
+  }
+  return seen;
+}
+const open = (options) => drive(kv._kv_open(), options);
+
+const buffer = (pointer, size) => Buffer.from(kv.HEAPU8.slice(pointer, pointer + size));
 
 // The whole surface as RGB triples, after refreshing the RGBA copy.
 function modulePixels() {
@@ -111,11 +162,13 @@ test("command-box lines change pixels and state exactly as kurovel-run --lines",
     ["pd 3", "fd 80", "pu", "fd 10", "sho"],
   ];
   for (const lines of cases) {
-    assert.equal(call("kv_create", 361, 446), 0);
-    const statuses = lines.map((line) => call("kv_command_line", line));
+    assert.equal(kv._kv_create(361, 446), 0);
+    const statuses = lines.map(commandLine);
     const expected = native(lines.join("\n"), ["--lines"]);
     assert.equal(statuses.some((s) => s !== 0) ? 1 : 0, expected.status, lines.join(" / "));
     assert.deepEqual(stateWithoutEncoding(text("kv_state_json")), stateWithoutEncoding(expected.state));
+    // The error boxes the page shows are the messages kurovel-run reports.
+    assert.deepEqual(boxes(), JSON.parse(expected.state).messages);
     assert.ok(modulePixels().equals(expected.pixels), `pixels of ${lines.join(" / ")}`);
   }
 });
@@ -126,80 +179,141 @@ test("kv_run runs the editor text as kurovel-run runs the program", async () => 
     ["くりかえし　３６\nまえに　１０\nみぎ　１０\nここまで", 0],
     ["repeat 3\nrepeat 4\nfd 20\nlt 90\nnext\nrt 120\nnext", 0],
     ["fd 10\nrepeat 2\nfd 10", 2],
-    ["fd 30\nrepeat x\nfd 10\nnext", 3],
-    ["var3 0\nfd 40\ndiv var1 var3\nfd 40", 3],
+    ["fd 30\nrepeat x\nfd 10\nnext", 3, 1],
+    ["var3 0\nfd 40\ndiv var1 var3\nfd 40", 3, 2],
   ];
-  for (const [program, result] of cases) {
-    assert.equal(call("kv_create", 200, 150), 0);
+  for (const [program, result, failedLine] of cases) {
+    assert.equal(kv._kv_create(200, 150), 0);
+    notes();
     assert.equal(await run(program), result, program);
     const expected = native(program, ["--size", "200x150"]);
     assert.equal(expected.status, result === 3 ? 1 : result);
     assert.deepEqual(stateWithoutEncoding(text("kv_state_json")), stateWithoutEncoding(expected.state));
     assert.ok(modulePixels().equals(expected.pixels), `pixels of ${JSON.stringify(program)}`);
-    if (result !== 0) assert.deepEqual([text("kv_message")], JSON.parse(expected.state).messages);
+    const shown = notes();
+    assert.deepEqual(shown.filter((note) => note.note === "message").map((note) => note.text),
+                     JSON.parse(expected.state).messages);
+    // The buttons end as they began; after an error the failed line is selected.
+    assert.deepEqual(shown.filter((note) => note.note === "buttons").at(-1), { note: "buttons", run: true, stop: false });
+    if (result === 3) assert.deepEqual(shown.at(-1), { note: "select", line: failedLine });
   }
 });
 
-test("program files: Shift-JIS read and written back byte for byte, other encodings read", () => {
-  // NEC and IBM extension characters that share a Unicode character with another
-  // code, half-width kana, CR LF between lines.
-  const sjis = Buffer.from([
-    ...Buffer.from("fd 100\r\n"), 0x87, 0x40, 0xfa, 0x40, 0xed, 0x40, 0xee, 0xef, 0x81, 0xca, 0x20, 0xb1,
-    ...Buffer.from("\r\nrt 90"),
-  ]);
-  const shown = withBytes(sjis, (p, n) => kv.UTF8ToString(kv._kv_read_program(p, n)));
-  assert.equal(shown, "fd 100\n①ⅰ纊ⅰ￢ ｱ\nrt 90");
-  assert.equal(text("kv_program_encoding"), "shift_jis");
-  assert.equal(call("kv_write_program", shown), 0);
-  assert.ok(buffer().equals(sjis));
+// "まえに　１００" CR LF, NEC and IBM extension characters that share a Unicode
+// character with another code, half-width kana, CR LF, "rt 90".
+const sjis = Buffer.from([
+  0x82, 0xDC, 0x82, 0xA6, 0x82, 0xC9, 0x81, 0x40, 0x82, 0x50, 0x82, 0x4F, 0x82, 0x4F, 0x0D, 0x0A,
+  0x87, 0x40, 0xfa, 0x40, 0xed, 0x40, 0xee, 0xef, 0x81, 0xca, 0x20, 0xb1, ...Buffer.from("\r\nrt 90"),
+]);
 
+test("a Shift-JIS program is opened and saved back byte for byte; the caption names it", () => {
+  kv._kv_create(361, 446);
+  const title = text("kv_caption");
+  const opened = open({ files: { "square.kv": sjis }, answers: [{ path: "square.kv" }] });
+  assert.equal(opened.editor, "まえに　１００\n①ⅰ纊ⅰ￢ ｱ\nrt 90");
+  assert.deepEqual(opened.messages, []);
+  assert.equal(opened.caption, `${title} square.kv`);
+  assert.equal(text("kv_caption"), opened.caption);
+  assert.equal(kv._kv_modified(), 0);
+  kv._kv_editor_changed();
+  assert.equal(kv._kv_modified(), 1);
+  const saved = drive(kv._kv_save(), { editor: opened.editor });
+  assert.ok(saved.written["square.kv"].equals(sjis));
+  assert.equal(kv._kv_modified(), 0);
+});
+
+// A kept draft put back into a fresh window: the editor's text as the page holds it.
+function restored(editorText, fileName, modified) {
+  kv._kv_create(361, 446);
+  const started = withString(editorText, (t) => withString(fileName, (n) => kv._kv_restore(t, n, modified ? 1 : 0)));
+  return drive(started).editor;
+}
+
+test("flows say what went wrong with the desktop's messages and change nothing", () => {
+  const tooLarge = Buffer.alloc(64 * 1024 * 1024 + 1, 0x61);  // kMaxProgramFileBytes + 1
+  const cases = [
+    { name: "a file that cannot be read", start: () => kv._kv_open(), files: {},
+      answers: ["ok", { path: "gone.kv" }], messages: ["ファイル gone.kv は開けません."] },
+    { name: "a file over the size limit", start: () => kv._kv_open(), files: { "big.kv": tooLarge },
+      answers: ["ok", { path: "big.kv" }], messages: ["文字列の大きさが メモ の制限を越えました."] },
+    { name: "a dropped file over the size limit", start: () => withString("big.kv", (p) => kv._kv_drop(p, 1)),
+      files: { "big.kv": tooLarge }, answers: ["ok"], messages: ["文字列の大きさが メモ の制限を越えました."] },
+    { name: "a character without a Shift-JIS form", start: () => kv._kv_save(), editor: "fd 100\nrt 90 😀",
+      answers: [{ path: "x.kv" }], messages: ["2 行目の文字「😀」(U+1F600) はシフトJISで保存できません."] },
+    { name: "quit, yes, then the save dialog cancelled", start: () => kv._kv_close(),
+      answers: ["yes", "cancel"], messages: [] },
+  ];
+  for (const { name, start, files = {}, editor = "fd 10", answers = [], messages } of cases) {
+    const kept = restored(editor, "", true);
+    const caption = text("kv_caption");
+    const seen = drive(start(), { files, editor: kept, answers });
+    assert.deepEqual(seen.messages, messages, name);
+    assert.equal(seen.editor, kept, name);
+    assert.deepEqual(seen.written, {}, name);
+    assert.ok(!seen.kinds.includes("closeWindow"), name);
+    assert.equal(kv._kv_modified(), 1, name);
+    assert.equal(text("kv_caption"), caption, name);
+    assert.deepEqual(answers, [], `${name}: every answer was asked for`);
+  }
+});
+
+test("programs in other encodings are read with the desktop's notice", () => {
   const files = [
-    [Buffer.from("まえに　１００\nみぎ　９０"), "まえに　１００\nみぎ　９０", "utf-8"],
-    [Buffer.from("\uFEFFfd 1\r\nrt 2\rfd\u00003", "utf8"), "fd 1\nrt 2\nfd", "utf-8"],
-    [Buffer.concat([Buffer.from([0xff, 0xfe]), Buffer.from("くりかえし 2\r\n", "utf16le")]), "くりかえし 2\n", "utf-16le"],
-    [Buffer.from([0x66, 0x64, 0x20, 0x82, 0x0a, 0x80]), "fd \uFFFD\n\uFFFD", "shift_jis"],
+    [Buffer.from("まえに　１００\nみぎ　９０"), "まえに　１００\nみぎ　９０", "UTF-8"],
+    [Buffer.from("\uFEFFfd 1\r\nrt 2\rfd\u00003", "utf8"), "fd 1\nrt 2\nfd", "UTF-8"],
+    [Buffer.concat([Buffer.from([0xff, 0xfe]), Buffer.from("くりかえし 2\r\n", "utf16le")]), "くりかえし 2\n", "UTF-16"],
+    [Buffer.from([0x66, 0x64, 0x20, 0x82, 0x0a, 0x80]), "fd \uFFFD\n\uFFFD", null],
   ];
   for (const [bytes, expected, encoding] of files) {
-    assert.equal(withBytes(bytes, (p, n) => kv.UTF8ToString(kv._kv_read_program(p, n))), expected);
-    assert.equal(text("kv_program_encoding"), encoding);
+    kv._kv_create(361, 446);
+    const seen = open({ files: { "p.kv": bytes }, answers: [{ path: "p.kv" }] });
+    assert.equal(seen.editor, expected);
+    assert.deepEqual(seen.messages,
+                     encoding ? [`このファイルは ${encoding} として読み込みました。保存するとシフトJISになります。`] : []);
   }
-
-  assert.equal(call("kv_write_program", "fd 100\nrt 90 😀"), 1);
-  assert.equal(text("kv_message"), "2 行目の文字「😀」(U+1F600) はシフトJISで保存できません.");
-  assert.equal(call("kv_write_program", "まえに　１００\nみぎ"), 0);
-  assert.ok(buffer().equals(Buffer.from([0x82, 0xdc, 0x82, 0xa6, 0x82, 0xc9, 0x81, 0x40, 0x82, 0x50, 0x82, 0x4f,
-                                         0x82, 0x4f, 0x0d, 0x0a, 0x82, 0xdd, 0x82, 0xac])));
 });
 
-test("pictures: background loaded from bytes, drawing saved as kurovel-run saves it", () => {
-  call("kv_create", 120, 90);
-  assert.equal(withBytes(Buffer.from("BM not a bitmap"), (p, n) => kv._kv_load_background(p, n)), 1);
-  assert.equal(text("kv_message"), "ビットマップイメージが不正です.");
+// The picture dialog is answered with a name the page has given to kv_keep_picture.
+function keepPicture(name, bytes) {
+  return withString(name, (p) => withBytes(bytes, (b, n) => kv._kv_keep_picture(p, b, n)));
+}
+
+test("pictures: background kept and laid, drawing saved as kurovel-run saves it", () => {
+  kv._kv_create(120, 90);
+  assert.equal(keepPicture("bad.bmp", Buffer.from("BM not a bitmap")), 0);
+  assert.deepEqual(drive(kv._kv_load_background(), { answers: [{ path: "bad.bmp" }] }).messages,
+                   ["ビットマップイメージが不正です."]);
+  assert.equal(keepPicture("gone.bmp", null), 0);
+  assert.deepEqual(drive(kv._kv_load_background(), { answers: [{ path: "gone.bmp" }] }).messages,
+                   ["ファイル gone.bmp は開けません."]);
+  assert.equal(keepPicture("../x.bmp", Buffer.from("BM")), 1, "a name with a folder is refused");
 
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), "kurovel-module-"));
   try {
     const picture = path.join(folder, "star.bmp");
     execFileSync(nativeRun, ["--size", "80x60", "--bmp", picture, path.join(root, "samples/star.kv")]);
-    assert.equal(withBytes(fs.readFileSync(picture), (p, n) => kv._kv_load_background(p, n)), 0);
-    call("kv_command_line", "fd 30");
-    assert.equal(call("kv_clear_screen"), 0);
+    assert.equal(keepPicture("star.bmp", fs.readFileSync(picture)), 0);
+    assert.deepEqual(drive(kv._kv_load_background(), { answers: [{ path: "star.bmp" }] }).messages, []);
+    commandLine("fd 30");
+    assert.equal(kv._kv_clear_screen(), 0);
     const expected = native("", ["--size", "120x90", "--background", picture]);
     assert.ok(modulePixels().equals(expected.pixels), "cleared with the background");
+    assert.equal(kv._kv_resize(120, 90), 0);
+    assert.ok(modulePixels().equals(expected.pixels), "repainted with the background");
   } finally {
     fs.rmSync(folder, { recursive: true, force: true });
   }
-  assert.equal(call("kv_save_picture"), 0);
-  const saved = buffer();
+  const saved = drive(kv._kv_save_picture(), { answers: [{ path: "work.bmp" }] }).written["work.bmp"];
   assert.equal(saved.readInt32LE(18), 110);  // the rightmost 10 columns are not saved
   assert.equal(saved.readInt32LE(22), 90);
 
-  kv._kv_forget_background();
-  assert.equal(call("kv_clear_screen"), 0);
-  assert.equal(native("", ["--size", "120x90"]).pixels.equals(modulePixels()), true);
+  drive(kv._kv_new());  // forgets the background
+  assert.equal(kv._kv_clear_screen(), 0);
+  assert.ok(native("", ["--size", "120x90"]).pixels.equals(modulePixels()));
 
-  call("kv_create", 10, 50);
-  assert.equal(call("kv_save_picture"), 1);
-  assert.equal(text("kv_message"), "描画領域の幅が 10 ピクセル以下のため、保存する画像がありません.");
+  kv._kv_create(10, 50);
+  assert.deepEqual(drive(kv._kv_save_picture()).messages,
+                   ["描画領域の幅が 10 ピクセル以下のため、保存する画像がありません."]);
 });
 
 // A run gives its turns from the executor's hook (turtle commands) and from the
@@ -209,14 +323,14 @@ for (const [kind, program] of [
   ["only inc lines", "repeat 100000000\ninc var1 1\nnext"],
 ]) {
   test(`a long run of ${kind} gives the event loop its turns, takes typed lines and stops on kv_stop`, async () => {
-    call("kv_create", 361, 446);
+    kv._kv_create(361, 446);
     let timerRuns = 0;
     const pending = run(program);
     assert.equal(kv._kv_running(), 1);
     await new Promise((resolve) => {
       const tick = () => {
         timerRuns += 1;
-        if (timerRuns === 2) assert.equal(directWithString("kv_command_line", "var7 77"), 0);
+        if (timerRuns === 2) assert.equal(commandLine("var7 77"), 0);
         if (timerRuns < 3) return setTimeout(tick, 1);
         kv._kv_stop();
         resolve();
@@ -232,3 +346,39 @@ for (const [kind, program] of [
     assert.equal(text("kv_normalized"), "fd 10");
   });
 }
+
+test("1行ずつ: the run waits before every line, lit, until 実行 or the step key", async () => {
+  kv._kv_create(361, 446);
+  assert.equal(setSpeed("nowhere"), 1);
+  assert.equal(setSpeed("step"), 0);
+  assert.equal(text("kv_speed"), "step");
+  commandLine("var1 0");
+  notes();
+  const pending = run("inc var1 1\ninc var1 1\ninc var1 1");
+  const variable = () => JSON.parse(text("kv_state_json")).variables[0];
+  const settle = () => new Promise((resolve) => setTimeout(resolve, 20));
+  const presses = [() => kv._kv_press_run(), () => kv._kv_step_key(), () => kv._kv_press_run()];
+  for (const [line, press] of presses.entries()) {
+    await settle();
+    assert.equal(variable(), line, "the lit line has not run yet");
+    assert.deepEqual(notes().filter((note) => note.note === "light"), [{ note: "light", line }]);
+    assert.equal(press(), 0, "the waiting run takes the press; no new run starts");
+  }
+  assert.equal(await pending, 0);
+  assert.equal(variable(), 3);
+  assert.deepEqual(notes().filter((note) => note.note === "light"), [{ note: "light", line: null }]);
+  assert.equal(kv._kv_press_run(), 1, "without a run, 実行 starts one");
+  setSpeed("fastest");
+});
+
+test("a slow run pauses and a change of speed ends the pause", async () => {
+  kv._kv_create(361, 446);
+  setSpeed("slow");  // 200 ms before every line
+  const started = performance.now();
+  const pending = run("fd 1\nfd 1\nfd 1\nfd 1\nfd 1");
+  await new Promise((resolve) => setTimeout(resolve, 50));
+  setSpeed("fastest");
+  assert.equal(await pending, 0);
+  assert.ok(performance.now() - started < 5 * 200, "the run did not wait out its pauses");
+  assert.equal(JSON.parse(text("kv_state_json")).y, 223 - 5);
+});

@@ -1,12 +1,16 @@
-// The browser page's module: one Kurovel session behind the C API of
-// kurovel_web.h. A run gives the browser its turn through Asyncify: the run's
-// hooks call GiveBrowserATurn once a slice of run time has passed.
+// The browser page's module: one program window (the shared controllers on a
+// drawing surface) behind the C API of kurovel_web.h.
 
 #include "web/module/kurovel_web.h"
 
 #include <emscripten.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
 #include <exception>
 #include <fstream>
 #include <memory>
@@ -14,68 +18,29 @@
 #include <string_view>
 #include <vector>
 
+#include "controllers/editor_text.h"
+#include "controllers/program_window.h"
 #include "controllers/state_json.h"
+#include "controllers/window_texts.h"
 #include "engine/deferred_not_xor_surface.h"
 #include "engine/limits.h"
 #include "engine/raster_surface.h"
-#include "files/bitmap_file.h"
-#include "files/pictures.h"
-#include "files/program_text.h"
-#include "controllers/window_rules.h"
 #include "language/cp932.h"
 #include "language/errors.h"
 #include "language/normalizer.h"
-#include "language/runner.h"
-#include "language/session.h"
-#include "language/text_encoding.h"
-
-// Suspends the run until the browser has handled what is waiting (input, a frame
-// to paint). A message to itself comes back at once after those; a zero timeout
-// (emscripten_sleep) is stretched to 4 ms once timeouts nest, idling a third of
-// every slice.
-EM_ASYNC_JS(void, GiveBrowserATurn, (), {
-  await new Promise((resume) => {
-    const channel = new MessageChannel();
-    channel.port1.onmessage = () => {
-      channel.port1.close();
-      resume();
-    };
-    channel.port2.postMessage(0);
-  });
-});
+#include "web/module/page_run_view.h"
+#include "web/module/request_names.h"
 
 namespace kurovel {
 namespace {
 
-// A run keeps the page busy for at most about this long before the browser gets a turn.
-constexpr double kRunSliceMilliseconds = 8.0;
-// The clock is read only every so many hook calls: a command costs far less than a reading.
-constexpr unsigned kCallsPerClockReading = 32;
-// Where a loaded background's bytes are kept (in the module's memory file system),
-// so the picture handlers read it as the desktop reads the chosen file.
-constexpr const char* kBackgroundPath = "/kurovel-background.bmp";
+// A run keeps the page busy for about this long before the browser gets a turn.
+constexpr std::chrono::milliseconds kTurnInterval{8};
+// Where chosen pictures are kept in the module's memory file system; it is the
+// working folder, so a picture's path is its bare name, as the page shows it.
+constexpr const char* kPictureFolder = "/pictures";
 
 std::int32_t ClampSide(int side) { return std::clamp<std::int32_t>(side, 1, kMaxPictureSide); }
-
-// The language works on CP932; a character it cannot hold becomes "?", as the
-// desktop converts its editor and command box.
-std::string ToCp932(std::string_view utf8) { return ToCp932Program(utf8, TextEncoding::kUtf8); }
-
-// The editor's lines, as the desktop takes them for a run: a final line break ends
-// the last line and starts no other; "\r" before a break is dropped.
-LineBuffer EditorLines(std::string_view text) {
-  LineBuffer lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(ToCp932(line));
-    start = end + 1;
-  }
-  return lines;
-}
 
 std::string JoinUtf8(const LineBuffer& lines) {
   std::string text;
@@ -88,80 +53,80 @@ std::string JoinUtf8(const LineBuffer& lines) {
   return text;
 }
 
-struct WebSession {
-  WebSession(std::int32_t width, std::int32_t height) : raster(width, height), drawing(raster), session(drawing) {}
+// The page's program window and what the C API keeps of it between calls.
+struct PageWindow {
+  PageWindow(std::int32_t width, std::int32_t height)
+      : raster(width, height), drawing(raster), window(drawing, view, kTurnInterval) {
+    window.session.StartAndRepaint();
+  }
 
   // The turtle draws through `drawing`, which holds back the arrow's lines; the
   // pixels are read only through drawing.Flushed().
   RasterSurface raster;
   DeferredNotXorSurface drawing;
-  Session session;
-  PictureState pictures;
-  HeadlessRunnerHost host;      // the lines of the current run
-  RunReport report;             // outcome and messages for the state
-  bool last_was_run = false;    // the state's normalised lines: the run's, or the typed lines'
+  PageRunView view;
+  ProgramWindow window;
+  Request request;            // what the flow waits on
+  RunReport report;           // outcome and messages for the state
+  bool last_was_run = false;  // the state's normalised lines: the run's, or the typed lines'
   std::vector<std::uint8_t> rgba;
   bool whole_surface_dirty = true;
-  // Pacing of a run.
-  double slice_start = 0;
-  unsigned calls_until_clock = 0;
-  int command_lines_active = 0;  // a typed line runs inside a suspended run and must not sleep
 };
 
-std::unique_ptr<WebSession> g_session;
-std::string g_text;      // the string last returned
-std::string g_message;   // the message of the last failing call
-std::string g_buffer;    // bytes of the last file produced
-SourceLines g_source;    // the lines of the program file last read or written
-TextEncoding g_encoding = TextEncoding::kShiftJis;
+// Everything the C API holds: one window, and the string last returned.
+struct ModuleState {
+  ModuleState() {
+    ::mkdir(kPictureFolder, 0777);
+    if (::chdir(kPictureFolder) != 0) std::perror(kPictureFolder);
+  }
+  std::unique_ptr<PageWindow> window;
+  std::string returned;
+};
 
-WebSession& Current() {
-  if (!g_session) g_session = std::make_unique<WebSession>(kDefaultSurfaceWidth, kDefaultSurfaceHeight);
-  return *g_session;
+ModuleState& Module() {
+  static ModuleState state;
+  return state;
+}
+
+PageWindow& Current() {
+  ModuleState& module = Module();
+  if (!module.window) module.window = std::make_unique<PageWindow>(kDefaultSurfaceWidth, kDefaultSurfaceHeight);
+  return *module.window;
 }
 
 const char* Returned(std::string text) {
-  g_text = std::move(text);
-  return g_text.c_str();
+  std::string& returned = Module().returned;
+  returned = std::move(text);
+  return returned.c_str();
 }
 
-// Runs one handler as the desktop's guard does: an error becomes the error box's text.
-template <typename Handler>
-int Guarded(Handler&& handler) {
+// A box request of a handler without a flow, queued as a note. Returns 1 when
+// there was one.
+int Queued(PageWindow& page, const Request& box) {
+  if (!box) return 0;
+  page.view.ShowMessage(box.message, box.caption, box.text);
+  return 1;
+}
+
+// Runs an event of the C API: an error it does not handle itself (an allocation
+// that failed while a flow started or took its reply) becomes the error box.
+template <typename Event>
+int Guarded(PageWindow& page, Event&& event) {
   try {
-    handler();
-    return 0;
+    return event();
   } catch (const std::exception& error) {
-    g_message = ErrorBoxText(error.what());
-    return 1;
+    return Queued(page, ShowError(ErrorMessageOf(error)));
   }
 }
 
-// The pending-events and line hook of a run: once a slice has passed, the browser
-// gets its turn (Stop, typed lines and painting happen then).
-void GiveWay(WebSession& web) {
-  if (web.command_lines_active > 0 || ++web.calls_until_clock < kCallsPerClockReading) return;
-  web.calls_until_clock = 0;
-  if (emscripten_get_now() - web.slice_start < kRunSliceMilliseconds) return;
-  GiveBrowserATurn();
-  web.slice_start = emscripten_get_now();
-}
-
-// The surface's 0xffRRGGBB words of one rectangle as RGBA bytes.
-void CopyRgba(WebSession& web, const PixelRect& rect) {
-  const RasterSurface& raster = web.drawing.Flushed();
-  const std::int32_t width = raster.Width();
-  const std::uint32_t* bits = raster.Bits();
-  for (std::int32_t y = rect.top; y < rect.bottom; ++y) {
-    for (std::int32_t x = rect.left; x < rect.right; ++x) {
-      const std::uint32_t word = bits[static_cast<std::size_t>(y) * width + x];
-      std::uint8_t* out = &web.rgba[(static_cast<std::size_t>(y) * width + x) * 4];
-      out[0] = static_cast<std::uint8_t>(word >> 16);
-      out[1] = static_cast<std::uint8_t>(word >> 8);
-      out[2] = static_cast<std::uint8_t>(word);
-      out[3] = 0xff;
-    }
-  }
+// Starts a flow unless one waits for its reply (the event is dropped then).
+template <typename MakeFlow>
+int Started(PageWindow& page, MakeFlow&& make) {
+  if (page.window.flows.Busy()) return 0;
+  return Guarded(page, [&] {
+    page.request = page.window.flows.Start(make());
+    return page.request ? 1 : 0;
+  });
 }
 
 PixelRect ClipToSurface(PixelRect rect, const RasterSurface& surface) {
@@ -172,6 +137,44 @@ PixelRect ClipToSurface(PixelRect rect, const RasterSurface& surface) {
   return rect;
 }
 
+// The surface's 0xffRRGGBB words of one rectangle as RGBA bytes.
+void CopyRgba(PageWindow& page, const PixelRect& rect) {
+  const RasterSurface& raster = page.drawing.Flushed();
+  const std::int32_t width = raster.Width();
+  const std::uint32_t* bits = raster.Bits();
+  for (std::int32_t y = rect.top; y < rect.bottom; ++y) {
+    for (std::int32_t x = rect.left; x < rect.right; ++x) {
+      const std::uint32_t word = bits[static_cast<std::size_t>(y) * width + x];
+      std::uint8_t* out = &page.rgba[(static_cast<std::size_t>(y) * width + x) * 4];
+      out[0] = static_cast<std::uint8_t>(word >> 16);
+      out[1] = static_cast<std::uint8_t>(word >> 8);
+      out[2] = static_cast<std::uint8_t>(word);
+      out[3] = 0xff;
+    }
+  }
+}
+
+int RunResultCode(RunController::Ending ending) {
+  if (ending == RunController::Ending::kStopped) return kKvStopped;
+  if (ending == RunController::Ending::kUnbalanced) return kKvUnbalanced;
+  if (ending == RunController::Ending::kError) return kKvError;
+  return kKvFinished;
+}
+
+std::vector<std::string> SplitNames(std::string_view joined, int count) {
+  std::vector<std::string> names;
+  for (std::size_t start = 0; static_cast<int>(names.size()) < count;) {
+    const std::size_t end = std::min(joined.find('\n', start), joined.size());
+    names.emplace_back(joined.substr(start, end - start));
+    start = end + 1;
+  }
+  return names;
+}
+
+bool UsablePictureName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos;
+}
+
 }  // namespace
 }  // namespace kurovel
 
@@ -179,47 +182,51 @@ using namespace kurovel;
 
 extern "C" {
 
+// --- the window and its surface ---------------------------------------------
+
 EMSCRIPTEN_KEEPALIVE int kv_create(int width, int height) {
-  if (g_session && g_session->session.runner.Running()) return 1;
-  g_session = std::make_unique<WebSession>(ClampSide(width), ClampSide(height));
-  g_session->session.StartAndRepaint();
+  ModuleState& module = Module();
+  if (module.window && module.window->window.run.Running()) return 1;
+  module.window.reset();
+  module.window = std::make_unique<PageWindow>(ClampSide(width), ClampSide(height));
   return 0;
 }
 
 EMSCRIPTEN_KEEPALIVE int kv_resize(int width, int height) {
-  WebSession& web = Current();
-  web.drawing.Flushed().Resize(ClampSide(width), ClampSide(height));
-  web.whole_surface_dirty = true;
-  web.session.Repaint(web.drawing.Width(), web.drawing.Height());
-  return Guarded([&] { LayRememberedBackground(web.session.turtle, web.pictures); });
+  PageWindow& page = Current();
+  return Guarded(page, [&] {
+    page.drawing.Flushed().Resize(ClampSide(width), ClampSide(height));
+    page.whole_surface_dirty = true;
+    return Queued(page, Attempt([&] { page.window.picture.Repaint(page.drawing.Width(), page.drawing.Height()); }));
+  });
 }
 
 EMSCRIPTEN_KEEPALIVE int kv_width(void) { return Current().drawing.Width(); }
 EMSCRIPTEN_KEEPALIVE int kv_height(void) { return Current().drawing.Height(); }
 
 EMSCRIPTEN_KEEPALIVE const std::uint8_t* kv_pixels(void) {
-  WebSession& web = Current();
-  const std::size_t size = static_cast<std::size_t>(web.drawing.Width()) * web.drawing.Height() * 4;
-  if (web.rgba.size() != size) {
-    web.rgba.assign(size, 0xff);
-    web.whole_surface_dirty = true;
+  PageWindow& page = Current();
+  const std::size_t size = static_cast<std::size_t>(page.drawing.Width()) * page.drawing.Height() * 4;
+  if (page.rgba.size() != size) {
+    page.rgba.assign(size, 0xff);
+    page.whole_surface_dirty = true;
   }
-  return web.rgba.data();
+  return page.rgba.data();
 }
 
 EMSCRIPTEN_KEEPALIVE int kv_take_dirty(int* rect) {
-  WebSession& web = Current();
+  PageWindow& page = Current();
   kv_pixels();  // the buffer has the surface's size
-  RasterSurface& raster = web.drawing.Flushed();
+  RasterSurface& raster = page.drawing.Flushed();
   PixelRect dirty = raster.TakeDirtyRect();
-  if (web.whole_surface_dirty) dirty = PixelRect{0, 0, raster.Width(), raster.Height()};
-  web.whole_surface_dirty = false;
+  if (page.whole_surface_dirty) dirty = PixelRect{0, 0, raster.Width(), raster.Height()};
+  page.whole_surface_dirty = false;
   dirty = ClipToSurface(dirty, raster);
   if (dirty.Empty()) {
     std::fill(rect, rect + 4, 0);
     return 0;
   }
-  CopyRgba(web, dirty);
+  CopyRgba(page, dirty);
   rect[0] = dirty.left;
   rect[1] = dirty.top;
   rect[2] = dirty.right - dirty.left;
@@ -227,149 +234,212 @@ EMSCRIPTEN_KEEPALIVE int kv_take_dirty(int* rect) {
   return 1;
 }
 
-EMSCRIPTEN_KEEPALIVE int kv_command_line(const char* line_utf8) {
-  WebSession& web = Current();
-  const std::string line = NormalizeLine(ToCp932(line_utf8));
-  if (!web.session.runner.Running()) {
-    // Typed lines between runs make up the state as kurovel-run --lines does.
-    if (web.last_was_run) web.report = RunReport{};
-    web.last_was_run = false;
-    web.report.normalized.push_back(line);
-  }
-  ++web.command_lines_active;
-  const int status = Guarded([&] { web.session.executor.ExecuteLine(line); });
-  --web.command_lines_active;
-  if (status != 0 && !web.session.runner.Running()) {
-    web.report.outcome = RunResult::kError;
-    web.report.messages.push_back(g_message);
-  }
-  return status;
-}
-
-EMSCRIPTEN_KEEPALIVE int kv_run(const char* program_utf8) {
-  WebSession& web = Current();
-  if (web.session.runner.Running()) return -1;
-  web.report = RunReport{};
-  web.last_was_run = true;
-  web.host = HeadlessRunnerHost(EditorLines(program_utf8));
-  web.slice_start = emscripten_get_now();
-  web.calls_until_clock = 0;
-  web.session.executor.SetPendingEventsHook([&web] { GiveWay(web); });
-  web.session.runner.SetLineHook([&web](std::int32_t) { GiveWay(web); });
-  int result = kKvFinished;
-  const int status = Guarded([&] {
-    switch (web.session.runner.RunProgram(web.host)) {
-      case RunOutcome::kFinished:
-        break;
-      case RunOutcome::kStopped:
-        result = kKvStopped;
-        break;
-      case RunOutcome::kUnbalanced:
-        result = kKvUnbalanced;
-        web.report.outcome = RunResult::kUnbalanced;
-        web.report.messages = web.host.warnings;
-        g_message = web.host.warnings.empty() ? std::string() : web.host.warnings.back();
-        break;
-    }
-  });
-  web.session.executor.SetPendingEventsHook(nullptr);
-  web.session.runner.SetLineHook(nullptr);
-  if (status != 0) {
-    web.report.outcome = RunResult::kError;
-    web.report.messages.push_back(g_message);
-    return kKvError;
-  }
-  return result;
-}
-
-EMSCRIPTEN_KEEPALIVE void kv_stop(void) {
-  WebSession& web = Current();
-  web.session.runner.StopProgram(web.host);
-}
-
-EMSCRIPTEN_KEEPALIVE int kv_running(void) { return Current().session.runner.Running() ? 1 : 0; }
-
-EMSCRIPTEN_KEEPALIVE const char* kv_message(void) { return g_message.c_str(); }
-
-EMSCRIPTEN_KEEPALIVE const char* kv_state_json(void) {
-  WebSession& web = Current();
-  const LineBuffer& normalized = web.last_was_run ? web.session.runner.NormalizedProgram() : web.report.normalized;
-  return Returned(StateJson(web.session, web.drawing.Flushed(), web.report, normalized));
-}
-
-EMSCRIPTEN_KEEPALIVE const char* kv_normalized(void) {
-  WebSession& web = Current();
-  return Returned(JoinUtf8(web.last_was_run ? web.session.runner.NormalizedProgram() : web.report.normalized));
-}
-
-EMSCRIPTEN_KEEPALIVE const char* kv_trace(void) { return Returned(JoinUtf8(Current().session.trace.Lines())); }
-
-EMSCRIPTEN_KEEPALIVE const char* kv_read_program(const std::uint8_t* bytes, int size) {
-  if (size < 0 || size > kMaxProgramFileBytes) {
-    g_message = ErrorBoxText(kTextTooLarge);
-    return nullptr;
-  }
-  const std::string_view view(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(size));
-  std::string text = ProgramUtf8FromBytes(view, &g_encoding);
-  // Unchanged lines of a Shift-JIS file are saved with their own bytes.
-  g_source = g_encoding == TextEncoding::kShiftJis ? SourceLines(view) : SourceLines();
-  return Returned(std::move(text));
-}
-
-EMSCRIPTEN_KEEPALIVE const char* kv_program_encoding(void) { return EncodingName(g_encoding).data(); }
-
-EMSCRIPTEN_KEEPALIVE int kv_write_program(const char* text_utf8) {
-  return Guarded([&] {
-    g_buffer = ProgramBytesFromUtf8(text_utf8, g_source);
-    g_source = SourceLines(g_buffer);
-  });
-}
-
-EMSCRIPTEN_KEEPALIVE int kv_load_background(const std::uint8_t* bytes, int size) {
-  WebSession& web = Current();
-  return Guarded([&] {
-    std::ofstream(kBackgroundPath, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(bytes), std::max(size, 0));
-    UseBackground(web.session.turtle, web.pictures, kBackgroundPath);
-  });
-}
-
 EMSCRIPTEN_KEEPALIVE int kv_clear_screen(void) {
-  WebSession& web = Current();
-  return Guarded([&] { ClearWithBackground(web.session.turtle, web.pictures); });
+  PageWindow& page = Current();
+  return Queued(page, Attempt([&] { page.window.picture.ClearScreen(); }));
 }
 
-EMSCRIPTEN_KEEPALIVE void kv_forget_background(void) {
-  WebSession& web = Current();
-  web.pictures.background_file_name.clear();
-  g_source = SourceLines();
-  web.session.turtle.ClearScreen();
+EMSCRIPTEN_KEEPALIVE const char* kv_take_notes(void) { return Returned(Current().view.TakeNotes()); }
+
+// --- flows ------------------------------------------------------------------------
+
+EMSCRIPTEN_KEEPALIVE int kv_open(void) {
+  PageWindow& page = Current();
+  return Started(page, [&] { return page.window.document.Open(); });
+}
+
+EMSCRIPTEN_KEEPALIVE int kv_new(void) {
+  PageWindow& page = Current();
+  return Started(page, [&] { return page.window.document.New(); });
+}
+
+EMSCRIPTEN_KEEPALIVE int kv_save(void) {
+  PageWindow& page = Current();
+  return Started(page, [&] { return page.window.document.Save(); });
+}
+
+EMSCRIPTEN_KEEPALIVE int kv_save_as(void) {
+  PageWindow& page = Current();
+  return Started(page, [&] { return page.window.document.SaveAs(); });
+}
+
+EMSCRIPTEN_KEEPALIVE int kv_close(void) {
+  PageWindow& page = Current();
+  return Started(page, [&] { return page.window.document.Close(); });
+}
+
+EMSCRIPTEN_KEEPALIVE int kv_load_background(void) {
+  PageWindow& page = Current();
+  return Started(page, [&] { return page.window.picture.LoadBackground(); });
 }
 
 EMSCRIPTEN_KEEPALIVE int kv_save_picture(void) {
-  WebSession& web = Current();
-  return Guarded([&] { g_buffer = EncodeBitmap(TakeDrawingSnapshot(web.drawing)); });
+  PageWindow& page = Current();
+  return Started(page, [&] { return page.window.picture.SavePicture(); });
 }
 
-EMSCRIPTEN_KEEPALIVE const char* kv_caption(const char* file_name_utf8) {
-  return Returned(WindowCaption(file_name_utf8));
+EMSCRIPTEN_KEEPALIVE int kv_drop(const char* names_utf8, int count) {
+  PageWindow& page = Current();
+  return Started(page, [&] { return page.window.document.Drop(SplitNames(names_utf8, count)); });
 }
 
-EMSCRIPTEN_KEEPALIVE int kv_drop_request(const char* names_utf8, int count) {
-  std::vector<std::string> names;
-  const std::string_view joined(names_utf8);
-  for (std::size_t start = 0; static_cast<int>(names.size()) < count;) {
-    const std::size_t end = std::min(joined.find('\n', start), joined.size());
-    names.emplace_back(joined.substr(start, end - start));
-    start = end + 1;
+EMSCRIPTEN_KEEPALIVE int kv_restore(const char* text_utf8, const char* file_name_utf8, int modified) {
+  PageWindow& page = Current();
+  return Started(page, [&] { return page.window.document.Restore(text_utf8, file_name_utf8, modified != 0); });
+}
+
+EMSCRIPTEN_KEEPALIVE const char* kv_request_kind(void) { return RequestKindName(Current().request.kind).data(); }
+EMSCRIPTEN_KEEPALIVE const char* kv_request_caption(void) { return Current().request.caption.c_str(); }
+
+EMSCRIPTEN_KEEPALIVE const std::uint8_t* kv_request_text(void) {
+  return reinterpret_cast<const std::uint8_t*>(Current().request.text.data());
+}
+
+EMSCRIPTEN_KEEPALIVE int kv_request_text_size(void) { return static_cast<int>(Current().request.text.size()); }
+
+EMSCRIPTEN_KEEPALIVE const std::uint8_t* kv_request_bytes(void) {
+  return reinterpret_cast<const std::uint8_t*>(Current().request.bytes.data());
+}
+
+EMSCRIPTEN_KEEPALIVE int kv_request_bytes_size(void) { return static_cast<int>(Current().request.bytes.size()); }
+
+EMSCRIPTEN_KEEPALIVE const char* kv_request_buttons(void) {
+  return QuestionButtonsName(Current().request.buttons).data();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* kv_request_message(void) { return MessageKindName(Current().request.message).data(); }
+EMSCRIPTEN_KEEPALIVE const char* kv_request_dialog(void) { return FileDialogKindName(Current().request.dialog).data(); }
+EMSCRIPTEN_KEEPALIVE const char* kv_request_filter(void) { return Current().request.filter.c_str(); }
+
+EMSCRIPTEN_KEEPALIVE const char* kv_request_default_extension(void) {
+  return Current().request.default_extension.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE double kv_request_max_bytes(void) { return static_cast<double>(Current().request.max_bytes); }
+
+EMSCRIPTEN_KEEPALIVE int kv_answer(const char* answer, const char* text_utf8, const std::uint8_t* bytes, int size) {
+  PageWindow& page = Current();
+  page.request = Request();
+  Reply reply;
+  // An answer the module does not know is a failure, never a silent OK.
+  reply.answer = AnswerNamed(answer).value_or(Answer::kFailed);
+  try {
+    if (text_utf8 != nullptr) reply.text = text_utf8;
+    if (bytes != nullptr && size > 0) reply.bytes.assign(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(size));
+  } catch (const std::exception& error) {
+    // A reply the module cannot hold: the flow ends where it waited, having
+    // changed nothing since its last request.
+    page.window.flows = FlowRunner();
+    Queued(page, ShowError(ErrorMessageOf(error)));
+    return 0;
   }
-  return static_cast<int>(DropRequestFor(names));
+  return Guarded(page, [&] {
+    page.request = page.window.flows.Answer(std::move(reply));
+    return page.request ? 1 : 0;
+  });
 }
 
-EMSCRIPTEN_KEEPALIVE const std::uint8_t* kv_buffer(void) {
-  return reinterpret_cast<const std::uint8_t*>(g_buffer.data());
+EMSCRIPTEN_KEEPALIVE int kv_keep_picture(const char* name_utf8, const std::uint8_t* bytes, int size) {
+  Current();  // the picture folder is the working folder from the first call on
+  const std::string name(name_utf8);
+  if (!UsablePictureName(name)) return 1;
+  if (bytes == nullptr) {
+    std::remove(name.c_str());
+    return 0;
+  }
+  std::ofstream file(name, std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(bytes), std::max(size, 0));
+  return file.good() ? 0 : 1;
 }
 
-EMSCRIPTEN_KEEPALIVE int kv_buffer_size(void) { return static_cast<int>(g_buffer.size()); }
+// --- the document ----------------------------------------------------------------
+
+EMSCRIPTEN_KEEPALIVE void kv_editor_changed(void) { Current().window.document.EditorChanged(); }
+EMSCRIPTEN_KEEPALIVE int kv_modified(void) { return Current().window.document.Modified() ? 1 : 0; }
+EMSCRIPTEN_KEEPALIVE int kv_unsaved_work(void) { return Current().window.document.HasUnsavedWork() ? 1 : 0; }
+EMSCRIPTEN_KEEPALIVE const char* kv_file_name(void) { return Returned(Current().window.document.FileName()); }
+EMSCRIPTEN_KEEPALIVE const char* kv_caption(void) { return Returned(Current().window.document.Caption()); }
+
+// --- running ---------------------------------------------------------------------
+
+EMSCRIPTEN_KEEPALIVE int kv_run(const char* program_utf8) {
+  PageWindow& page = Current();
+  RunController& run = page.window.run;
+  if (run.Running()) return -1;
+  page.report = RunReport{};
+  page.last_was_run = true;
+  page.view.editor_text = program_utf8;
+  run.Run();
+  std::string().swap(page.view.editor_text);
+  const RunController::Ending ending = run.LastEnding();
+  if (ending == RunController::Ending::kError || ending == RunController::Ending::kUnbalanced) {
+    page.report.outcome = ending == RunController::Ending::kError ? RunResult::kError : RunResult::kUnbalanced;
+    page.report.messages.push_back(run.LastMessage());
+  }
+  return RunResultCode(ending);
+}
+
+EMSCRIPTEN_KEEPALIVE int kv_press_run(void) {
+  RunController& run = Current().window.run;
+  if (run.WaitingForStep()) {
+    run.Run();  // the waiting run goes on with its next line; nothing suspends here
+    return 0;
+  }
+  return run.Running() || !run.RunEnabled() ? 0 : 1;
+}
+
+EMSCRIPTEN_KEEPALIVE int kv_step_key(void) { return Current().window.run.RunEnabled() ? kv_press_run() : 0; }
+
+EMSCRIPTEN_KEEPALIVE void kv_stop(void) { Current().window.run.Stop(); }
+
+EMSCRIPTEN_KEEPALIVE int kv_command_line(const char* line_utf8) {
+  PageWindow& page = Current();
+  const bool between_runs = !page.window.run.Running();
+  if (between_runs) {
+    // Typed lines between runs make up the state as kurovel-run --lines does.
+    if (page.last_was_run) page.report = RunReport{};
+    page.last_was_run = false;
+    page.report.normalized.push_back(NormalizeLine(TypedLineCp932(line_utf8)));
+  }
+  const int boxes_before = page.view.MessagesShown();
+  page.window.run.CommandLine(line_utf8);
+  const bool failed = page.view.MessagesShown() != boxes_before;
+  if (failed && between_runs) {
+    page.report.outcome = RunResult::kError;
+    page.report.messages.push_back(page.view.LastMessage());
+  }
+  return failed ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE int kv_set_speed(const char* key) {
+  for (const RunSpeedRow& row : kRunSpeeds) {
+    if (row.key == key) {
+      Current().window.run.SetSpeed(row.speed);
+      return 0;
+    }
+  }
+  return 1;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* kv_speed(void) { return RunSpeedRowOf(Current().window.run.Speed()).key.data(); }
+
+EMSCRIPTEN_KEEPALIVE int kv_running(void) { return Current().window.run.Running() ? 1 : 0; }
+
+// --- what a run leaves -------------------------------------------------------------
+
+EMSCRIPTEN_KEEPALIVE const char* kv_state_json(void) {
+  PageWindow& page = Current();
+  const Session& session = page.window.session;
+  const LineBuffer& normalized = page.last_was_run ? session.runner.NormalizedProgram() : page.report.normalized;
+  return Returned(StateJson(session, page.drawing.Flushed(), page.report, normalized));
+}
+
+EMSCRIPTEN_KEEPALIVE const char* kv_normalized(void) {
+  PageWindow& page = Current();
+  const Session& session = page.window.session;
+  return Returned(JoinUtf8(page.last_was_run ? session.runner.NormalizedProgram() : page.report.normalized));
+}
+
+EMSCRIPTEN_KEEPALIVE const char* kv_trace(void) { return Returned(JoinUtf8(Current().window.session.trace.Lines())); }
 
 }  // extern "C"

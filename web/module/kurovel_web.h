@@ -2,133 +2,172 @@
 // Kurovel in the browser: the C API of the WebAssembly module (kurovel.js +
 // kurovel.wasm, an ES6 module whose default export is the module factory).
 //
-// One session at a time. Strings go in and out as UTF-8; a returned `const char*`
-// stays valid until the next call that returns a string. Byte results (program
-// files, pictures) are left in one buffer: kv_buffer() / kv_buffer_size().
+// One program window at a time (controllers/program_window.h): the session on a
+// drawing surface, the document, picture and run controllers. The page passes its
+// events in and does what the controllers ask:
 //
-// From JavaScript:
+// - A flow (open, save, close, drop ...) asks for one thing at a time. The event
+//   that starts it returns 1 when a request waits; kv_request_* describe it, and
+//   kv_answer gives the page's reply and returns 1 while a further request waits.
+//   The page answers after an await; nothing of the module is suspended meanwhile.
+// - What the run and the handlers without a flow show (the buttons' states, the
+//   running line, a failed line, boxes with one OK button, the chosen speed) is
+//   queued as notes; kv_take_notes hands them over in order.
 //
-//   import KurovelModule from "./kurovel.js";
-//   const kv = await KurovelModule();
-//   kv.ccall("kv_create", "number", ["number", "number"], [361, 446]);
-//   const rect = kv._malloc(16);
-//   function paint() {                     // e.g. in requestAnimationFrame
-//     if (!kv._kv_take_dirty(rect)) return;
-//     const [x, y, w, h] = new Int32Array(kv.HEAP32.buffer, rect, 4);
-//     // read the view again after every call: memory growth replaces the buffer
-//     const rgba = new Uint8ClampedArray(kv.HEAPU8.buffer, kv._kv_pixels(),
-//                                        kv._kv_width() * kv._kv_height() * 4);
-//     ctx.putImageData(new ImageData(rgba, kv._kv_width()), 0, 0, x, y, w, h);
-//   }
-//   const status = await kv.ccall("kv_run", "number", ["string"], [editorText], {async: true});
+// Names cross as strings: request kinds ("ask", "showMessage", "chooseFile",
+// "readFile", "writeFile", "getEditorText", "setEditorText", "showCaption",
+// "beginProgress", "endProgress", "bringToFront", "closeWindow"), answers ("done",
+// "ok", "cancel", "yes", "no", "failed"), message kinds ("error", "warning",
+// "notice"), question buttons ("okCancel", "yesNoCancel"), file dialogs
+// ("openProgram", "saveProgram", "openPicture", "savePicture") and the speeds'
+// keys of controllers/run_speed.h. Strings go in and out as UTF-8; a returned
+// `const char*` stays valid until the next call that returns a string.
 //
-// A run gives the browser its turn every few milliseconds, so kv_run must be
-// called with {async: true}; its promise settles when the run has ended. While a
-// run is pending, kv_stop, kv_command_line, kv_running and the pixel and state
-// functions may be called, never kv_run itself (it returns -1 then). Call them
-// directly, not through ccall, which would wait for the pending run:
+// Call every function directly (kv._kv_open() ...) except kv_run: a run gives the
+// browser its turn every few milliseconds through Asyncify, so kv_run is called
+// with ccall(..., {async: true}) and its promise settles when the run has ended.
+// While it is pending every other function may be called, but never through
+// ccall, which would wait for the run and take over its promise:
 //
-//   kv._kv_stop();
 //   const size = kv.lengthBytesUTF8(line) + 1, p = kv._malloc(size);
 //   kv.stringToUTF8(line, p, size);
-//   const status = kv._kv_command_line(p);
+//   const failed = kv._kv_command_line(p);
 //   kv._free(p);
 //
-// Byte arguments (kv_read_program, kv_load_background) are copied the same way:
-// p = kv._malloc(n); kv.HEAPU8.set(bytes, p); ...; kv._free(p).
+// A run waits in three places, each an await of the module's JavaScript: its
+// turn (a message the module posts to itself), a pause of a slow speed, and the
+// wait for the next line of 1行ずつ. After each, it also awaits
+// `Module.afterTurn()` when the page has set it (the page waits there while one of
+// its boxes is open, so a run holds still under a box as it does on the desktop).
+//
+// The pixels: call kv_take_dirty(rect) (e.g. in requestAnimationFrame); when it
+// returns 1, rect holds {x, y, width, height} changed in the RGBA copy at
+// kv_pixels() (kv_width() pixels a row; read the heap again after every call:
+// memory growth replaces its buffer).
 
 #include <cstdint>
 
 extern "C" {
 
-// Run results of kv_run.
+// Results of kv_run.
 enum KvRunResult {
   kKvFinished = 0,    // every line ran (or the program was empty)
-  kKvStopped = 1,     // kv_stop ended it
-  kKvUnbalanced = 2,  // repeat/next did not pair up; nothing ran; kv_message() has the warning
-  kKvError = 3,       // an error ended the run; kv_message() has the error box text
+  kKvStopped = 1,     // 中断 ended it
+  kKvUnbalanced = 2,  // repeat/next did not pair up; nothing ran; a warning note says so
+  kKvError = 3,       // an error ended the run; an error note, then a select note
 };
 
-// --- the session and its surface ---------------------------------------------
-// A new session on a white width x height surface (each clamped to 1..16384):
-// the start state (turtle at its start values, variables 10, trace empty) and the
-// first repaint. Any earlier session and its remembered background are dropped.
-// Returns 0, or 1 while a run is pending (nothing changes then).
+// --- the window and its surface ----------------------------------------------
+// A new window on a white width x height surface (each clamped to 1..16384): the
+// start state and the first repaint, no file, nothing modified. Returns 0, or 1
+// while a run is pending (nothing changes then).
 int kv_create(int width, int height);
 // The drawing area was resized: the surface takes the new size, the repaint clears
-// it, puts the turtle at the centre and lays the remembered background, as the
-// desktop does after a resize. Returns 0, or 1 when laying the background failed
-// (kv_message() has the error box text; the background is forgotten).
+// it, puts the turtle at the centre and lays the remembered background. Returns 1
+// when an error box was queued (the background could not be laid), else 0.
 int kv_resize(int width, int height);
 int kv_width(void);
 int kv_height(void);
-// RGBA bytes, 4 a pixel, kv_width() a row, top row first. Refreshed from the
-// drawing by kv_take_dirty (only the dirty rectangle is copied).
 const std::uint8_t* kv_pixels(void);
 // Copies the pixels changed since the last call into kv_pixels() and writes their
-// bounding box as {x, y, width, height} into rect[0..3]. Returns 1 when something
-// changed, 0 when nothing did (rect then holds zeros).
+// bounding box into rect[0..3]. Returns 1 when something changed, else 0.
 int kv_take_dirty(int* rect);
+// 画面消去: the surface cleared, the turtle centred, the remembered background laid.
+// Returns 1 when an error box was queued, else 0.
+int kv_clear_screen(void);
+
+// --- notes ------------------------------------------------------------------------
+// The notes queued since the last call, as a JSON array, oldest first:
+//   {"note": "buttons", "run": bool, "stop": bool}   whether 実行 and 中断 can be pressed
+//   {"note": "light", "line": n | null}             the running line (from 0), or none
+//   {"note": "select", "line": n}                   the failed line, after its error box
+//   {"note": "message", "kind": ..., "caption": ..., "text": ...}   a box with OK
+//   {"note": "speed", "speed": key}                 the speed chosen
+const char* kv_take_notes(void);
+
+// --- flows ------------------------------------------------------------------------
+// Each starts a flow and returns 1 when it waits for a request, 0 when it has
+// ended (or was dropped: an event that comes while a flow waits does nothing).
+int kv_open(void);
+int kv_new(void);
+int kv_save(void);
+int kv_save_as(void);
+// 終了 and leaving the page: asks to save unsaved changes; ends with "closeWindow".
+int kv_close(void);
+// Files dropped on the page (their names joined by "\n", count of them).
+int kv_drop(const char* names_utf8, int count);
+// A kept draft after a reload: the editor shows it under that file name, with that
+// modified flag.
+int kv_restore(const char* text_utf8, const char* file_name_utf8, int modified);
+// 背景を読み込む: answer the picture dialog with a name given to kv_keep_picture.
+int kv_load_background(void);
+// 名前を付けて作品を保存.
+int kv_save_picture(void);
+
+// The request a flow waits on (empty strings and 0 when none).
+const char* kv_request_kind(void);
+const char* kv_request_caption(void);
+// The text: a question's or box's text, a path, the editor's new text, the caption.
+const std::uint8_t* kv_request_text(void);
+int kv_request_text_size(void);
+// A file's bytes to write.
+const std::uint8_t* kv_request_bytes(void);
+int kv_request_bytes_size(void);
+const char* kv_request_buttons(void);
+const char* kv_request_message(void);
+const char* kv_request_dialog(void);
+const char* kv_request_filter(void);
+const char* kv_request_default_extension(void);
+// readFile: the page answers with at most this many bytes plus one.
+double kv_request_max_bytes(void);
+// The page's reply to the request: an answer name, a text (a chosen path, the
+// editor's text) and bytes (a file's first bytes). Returns 1 when a further request
+// waits, 0 when the flow has ended.
+int kv_answer(const char* answer, const char* text_utf8, const std::uint8_t* bytes, int size);
+
+// A chosen picture's bytes, kept in the module's file system under name (no "/"),
+// for the picture dialog's answer and the repaints after it. bytes NULL: the file
+// could not be read, and an older copy of that name is removed. Returns 1 when the
+// name cannot be used, else 0.
+int kv_keep_picture(const char* name_utf8, const std::uint8_t* bytes, int size);
+
+// --- the document ----------------------------------------------------------------
+// The user changed the editor's text.
+void kv_editor_changed(void);
+int kv_modified(void);
+// 1 while the program has changes that are neither saved nor given up at a close:
+// the page keeps them as a draft and asks before the page is left.
+int kv_unsaved_work(void);
+const char* kv_file_name(void);
+const char* kv_caption(void);
 
 // --- running ---------------------------------------------------------------------
-// One line of the command box followed by Enter. Returns 0, or 1 when an error
-// ended the line (kv_message() has the error box text). Allowed during a run: the
-// line runs between two commands of the run.
-int kv_command_line(const char* line_utf8);
-// The editor's text (lines separated by "\n"; "\r\n" is accepted) run as the Run
-// button runs it. Returns a KvRunResult, or -1 when a run is pending. Call with
-// {async: true}.
+// 実行 with the editor's text (lines separated by "\n"; "\r\n" is accepted).
+// Returns a KvRunResult, or -1 when a run is pending. Call with {async: true}.
 int kv_run(const char* program_utf8);
-// Stop: the run executes no further line.
+// 実行 pressed: while a run waits for its next line it runs that line, and 0 is
+// returned. Returns 1 when the page is to start a run with kv_run, else 0.
+int kv_press_run(void);
+// The step key (F8): as kv_press_run while 実行 can be pressed, else nothing (0).
+int kv_step_key(void);
+// 中断: the run executes no further line and any wait ends.
 void kv_stop(void);
+// Enter in the command box: the line runs now, also between two commands of a
+// pending run. Returns 1 when an error ended it (an error note is queued), else 0.
+int kv_command_line(const char* line_utf8);
+// A speed by its key; returns 1 for an unknown key (nothing changes), else 0.
+int kv_set_speed(const char* key);
+const char* kv_speed(void);
 // 1 while a kv_run has not returned.
 int kv_running(void);
-// The message of the last failing call (error box or warning box text, UTF-8).
-const char* kv_message(void);
 
 // --- what a run leaves -------------------------------------------------------------
 // The state as JSON, exactly as `kurovel-run --state` writes it (outcome and
 // messages from the last kv_run, or from the command-box lines since then).
 const char* kv_state_json(void);
-// The normalised lines of the last run, joined by "\n".
+// The normalised lines of the last run (or of the command-box lines since), "\n" between.
 const char* kv_normalized(void);
 // The trace lines, joined by "\n".
 const char* kv_trace(void);
-
-// --- files (the page does the file dialogs) --------------------------------------
-// The editor text of a program file's bytes, as the desktop's loader shows it
-// (Shift-JIS, UTF-8 or UTF-16 by detection; undecodable bytes as U+FFFD); NULL
-// for a file over 64 MiB (kv_message()). The lines of a Shift-JIS file are kept,
-// so that kv_write_program writes unchanged lines with their own bytes.
-const char* kv_read_program(const std::uint8_t* bytes, int size);
-// How the last kv_read_program read its file: "shift_jis", "utf-8", "utf-16le" or
-// "utf-16be".
-const char* kv_program_encoding(void);
-// The file bytes of an editor text: Shift-JIS with CR LF between lines, in
-// kv_buffer(). Returns 0, or 1 when a character has no Shift-JIS form (kv_message()
-// has the desktop's refusal, naming the line and the character).
-int kv_write_program(const char* text_utf8);
-// Load background on a BMP file's bytes: remembered and laid under the arrow.
-// Returns 0, or 1 when it is no valid bitmap (kv_message(); the surface is unchanged).
-int kv_load_background(const std::uint8_t* bytes, int size);
-// Clear screen: the surface cleared, the turtle centred, the remembered background
-// laid. Returns 0, or 1 as kv_resize.
-int kv_clear_screen(void);
-// New program: the remembered background and the lines of the program file last
-// read are forgotten, and the screen is cleared.
-void kv_forget_background(void);
-// Save picture: the drawing as 24-bit BMP bytes in kv_buffer(). Returns 0, or 1
-// when the surface is too narrow or empty (kv_message()).
-int kv_save_picture(void);
-
-// The window's caption while file_name_utf8 (empty: none) is the program shown.
-const char* kv_caption(const char* file_name_utf8);
-// What dropping these files asks for (names joined by "\n", count of them):
-// 0 nothing, 1 open the program, 2 say that one file is dropped at a time.
-int kv_drop_request(const char* names_utf8, int count);
-
-// The bytes of the last kv_write_program or kv_save_picture.
-const std::uint8_t* kv_buffer(void);
-int kv_buffer_size(void);
 
 }  // extern "C"

@@ -8,15 +8,14 @@
 #include <string>
 #include <string_view>
 
-#include "controllers/window_title.h"
-#include "files/pictures.h"
-#include "files/program_text.h"
-#include "language/errors.h"
-#include "language/text_encoding.h"
-#include "language/runner.h"
 #include "controllers/help_texts.h"
 #include "controllers/insertion_items.h"
+#include "controllers/run_speed.h"
 #include "controllers/window_texts.h"
+#include "controllers/window_title.h"
+#include "files/program_text.h"
+#include "language/runner.h"
+#include "language/text_encoding.h"
 
 namespace {
 
@@ -69,6 +68,16 @@ std::string MenuItems() {
   return out + "\n  ]";
 }
 
+// The speed menu's items in menu order: caption and the key the choice is remembered by.
+std::string Speeds() {
+  std::string out = "[";
+  for (std::size_t i = 0; i < kRunSpeeds.size(); ++i) {
+    out += (i ? ", " : "") + std::string("{\"caption\": ") + Quoted(kRunSpeeds[i].caption) +
+           ", \"key\": " + Quoted(kRunSpeeds[i].key) + "}";
+  }
+  return out + "]";
+}
+
 }  // namespace
 
 int main() {
@@ -81,7 +90,7 @@ int main() {
       {"dropOneFile", kDropOneFile},
       {"runWarningCaption", kWarningCaption},
       {"clipboardUnavailable", kClipboardUnavailable},
-      {"surfaceTooNarrow", kSurfaceTooNarrow},
+      {"speedMenu", kSpeedMenuCaption},
       {"helpCaption", kHelpCaption},
       {"helpClose", kHelpCloseCaption},
       {"versionTab", kVersionTabCaption},
@@ -100,9 +109,6 @@ int main() {
   json += "  \"commandList\": " + Lines(CommandListLines()) + ",\n";
   json += "  \"exercises\": " + Lines(ExerciseLines()) + ",\n";
   json += "  \"samplePrograms\": " + Lines(SampleProgramLines()) + ",\n";
-  // Messages that name a file, with "%1" where the name goes, as the error box shows them.
-  json += "  \"cannotOpen\": " + Quoted(ErrorBoxText(CannotOpenMessage("%1"))) + ",\n";
-  json += "  \"cannotCreate\": " + Quoted(ErrorBoxText(CannotCreateMessage("%1"))) + ",\n";
   // The notice after reading a program file, by the encoding name the module reports.
   json += "  \"readAsNotice\": {";
   bool first_encoding = true;
@@ -111,6 +117,7 @@ int main() {
     first_encoding = false;
   }
   json += "},\n";
+  json += "  \"speeds\": " + Speeds() + ",\n";
   json += "  \"menuItems\": " + MenuItems() + "\n}\n";
   std::fputs(json.c_str(), stdout);
   return std::ferror(stdout) ? 1 : 0;

@@ -1,7 +1,8 @@
 // The drawing area: a canvas with one raster pixel per CSS pixel, sized to its
 // container, repainted from the module's dirty rectangle at most once a frame.
+// onFrame runs at every frame painted (the page shows the run's notes then).
 
-export function createCanvasView(container, canvas, engine) {
+export function createCanvasView(container, canvas, engine, onFrame = () => {}) {
   const context = canvas.getContext("2d", { alpha: false });
   let framePending = false;
   let keepPainting = () => false;
@@ -11,9 +12,10 @@ export function createCanvasView(container, canvas, engine) {
     if (dirty) context.putImageData(engine.image(), 0, 0, dirty.x, dirty.y, dirty.w, dirty.h);
   }
 
-  function onFrame() {
+  function frame() {
     framePending = false;
     paintDirty();
+    onFrame();
     if (keepPainting()) requestPaint();
   }
 
@@ -21,7 +23,7 @@ export function createCanvasView(container, canvas, engine) {
   function requestPaint() {
     if (framePending) return;
     framePending = true;
-    requestAnimationFrame(onFrame);
+    requestAnimationFrame(frame);
   }
 
   function fitCanvas(width, height) {

@@ -1,5 +1,7 @@
 // Modal boxes drawn in the page, with the desktop program's Japanese buttons.
-// Each returns a promise of the answer; Esc or closing counts as Cancel.
+// Each returns a promise of the answer; Esc or closing counts as Cancel. A run
+// holds still while any of them is open (whenNoBoxOpen), as under the desktop's
+// modal boxes.
 
 // Button captions of the desktop program's boxes.
 const Captions = Object.freeze({ ok: "OK", cancel: "キャンセル", yes: "はい", no: "いいえ", save: "保存" });
@@ -9,6 +11,15 @@ function element(tag, className, text) {
   if (className) node.className = className;
   if (text !== undefined) node.textContent = text;
   return node;
+}
+
+// The boxes open now, and who waits until none is.
+const openBoxes = { count: 0, waiting: [] };
+
+function boxClosed() {
+  openBoxes.count -= 1;
+  if (openBoxes.count > 0) return;
+  for (const resume of openBoxes.waiting.splice(0)) resume();
 }
 
 // answers: [{ id, caption }]; the first gets the focus, cancelId is what Esc gives.
@@ -45,10 +56,7 @@ function showBox({ caption, text, answers, cancelId, icon = false, input = null 
     }
     dialog.append(element("div", "box-caption", caption), body, buttons);
     dialog.addEventListener("cancel", () => { answer = cancelId; });
-    dialog.addEventListener("close", () => {
-      dialog.remove();
-      resolve(field ? { answer, value: field.value } : answer);
-    });
+    dialog.addEventListener("close", () => resolve(field ? { answer, value: field.value } : answer));
     if (field) {
       field.addEventListener("keydown", (event) => {
         if (event.key === "Enter" && !event.isComposing && event.keyCode !== 229) {
@@ -57,32 +65,44 @@ function showBox({ caption, text, answers, cancelId, icon = false, input = null 
         }
       });
     }
-    document.body.append(dialog);
-    dialog.showModal();
+    showModalBox(dialog);
     (field ?? buttons.firstElementChild).focus();
     if (field) field.select();
   });
 }
 
+// Shows a dialog element as a modal box of the page, counted among the open
+// boxes until it closes; it is removed then.
+export function showModalBox(dialog) {
+  dialog.addEventListener("close", () => {
+    dialog.remove();
+    boxClosed();
+  }, { once: true });
+  document.body.append(dialog);
+  openBoxes.count += 1;
+  dialog.showModal();
+}
+
+// Resolves once no box is open.
+export function whenNoBoxOpen() {
+  if (openBoxes.count === 0) return Promise.resolve();
+  return new Promise((resume) => openBoxes.waiting.push(resume));
+}
+
 export function createDialogs(texts) {
   return {
+    // A box with one OK button as the module describes it: kind "error" (the
+    // error box with its icon), "warning" or "notice".
+    show: ({ kind, caption, text }) => showBox({ caption, text, icon: kind === "error",
+                                                 answers: [{ id: "ok", caption: Captions.ok }], cancelId: "ok" }),
     // The error box: caption "Kurovel", error icon, one OK button.
     error: (text) => showBox({ caption: texts.applicationTitle, text, icon: true,
                                answers: [{ id: "ok", caption: Captions.ok }], cancelId: "ok" }),
-    // A box without icon and one OK button.
-    message: (caption, text) => showBox({ caption, text, answers: [{ id: "ok", caption: Captions.ok }], cancelId: "ok" }),
-    notice: (text) => showBox({ caption: texts.applicationTitle, text,
-                                answers: [{ id: "ok", caption: Captions.ok }], cancelId: "ok" }),
-    // true only for OK.
-    async okCancel(caption, text) {
-      const answer = await showBox({ caption, text, cancelId: "cancel",
-        answers: [{ id: "ok", caption: Captions.ok }, { id: "cancel", caption: Captions.cancel }] });
-      return answer === "ok";
-    },
-    // "yes", "no" or "cancel".
-    yesNoCancel: (caption, text) => showBox({ caption, text, cancelId: "cancel",
-      answers: [{ id: "yes", caption: Captions.yes }, { id: "no", caption: Captions.no },
-                { id: "cancel", caption: Captions.cancel }] }),
+    // A question: buttons "okCancel" or "yesNoCancel"; the answer "ok", "yes", "no" or "cancel".
+    ask: (caption, text, buttons) => showBox({ caption, text, cancelId: "cancel",
+      answers: buttons === "yesNoCancel"
+        ? [{ id: "yes", caption: Captions.yes }, { id: "no", caption: Captions.no }, { id: "cancel", caption: Captions.cancel }]
+        : [{ id: "ok", caption: Captions.ok }, { id: "cancel", caption: Captions.cancel }] }),
     // Where the browser has no save dialog: the file name to download under, or
     // null when cancelled.
     async fileName(caption, suggested) {

@@ -1,17 +1,39 @@
-// The WebAssembly module behind a small JavaScript interface: strings in and
-// out as JavaScript strings, file contents as Uint8Array.
-import KurovelModule from "../kurovel.js";
+// The WebAssembly module (web/module/kurovel_web.h) behind a small JavaScript
+// interface: strings in and out as JavaScript strings, file contents as
+// Uint8Array, a flow's requests as plain objects.
+//
+// Every export is called directly. A run may be suspended meanwhile, and ccall
+// would then wait for the run and take over its promise; only kv_run itself goes
+// through ccall, with {async: true}.
 
 export const RunResult = Object.freeze({ finished: 0, stopped: 1, unbalanced: 2, error: 3 });
-const DROP_REQUESTS = ["nothing", "open", "oneFileOnly"];
 
-export async function loadEngine(width, height) {
-  const kv = await KurovelModule();
+export function createEngine(kv, width, height) {
+  const decoder = new TextDecoder();
   const rect = kv._malloc(16);
 
-  // Copies bytes into the module's heap for one call.
+  // A string copied into the module's heap for one call (never onto its stack,
+  // which a program of many megabytes would overflow).
+  function stringIn(value) {
+    const size = kv.lengthBytesUTF8(value) + 1;
+    const pointer = kv._malloc(size);
+    if (!pointer) throw new RangeError("out of memory");
+    kv.stringToUTF8(value, pointer, size);
+    return pointer;
+  }
+  function withStrings(values, call) {
+    const pointers = [];
+    try {
+      for (const value of values) pointers.push(stringIn(value));
+      return call(...pointers);
+    } finally {
+      pointers.forEach((pointer) => kv._free(pointer));
+    }
+  }
   function withBytes(bytes, call) {
+    if (!bytes) return call(0, 0);
     const pointer = kv._malloc(Math.max(1, bytes.length));
+    if (!pointer) throw new RangeError("out of memory");
     try {
       kv.HEAPU8.set(bytes, pointer);
       return call(pointer, bytes.length);
@@ -19,17 +41,35 @@ export async function loadEngine(width, height) {
       kv._free(pointer);
     }
   }
-  const takeBuffer = () => kv.HEAPU8.slice(kv._kv_buffer(), kv._kv_buffer() + kv._kv_buffer_size());
-  const message = () => kv.UTF8ToString(kv._kv_message());
-  // A failing call gives { error: text }; a good one { ok: true, ...result }.
-  const outcome = (failed, result = {}) => (failed ? { error: message() } : { ok: true, ...result });
+  const string = (pointer) => kv.UTF8ToString(pointer);
+  const textAt = (pointer, size) => decoder.decode(kv.HEAPU8.subarray(pointer, pointer + size));
+
+  // The request the flow waits on, or null when it has ended.
+  function request(waiting) {
+    if (!waiting) return null;
+    const kind = string(kv._kv_request_kind());
+    return {
+      kind,
+      caption: string(kv._kv_request_caption()),
+      text: textAt(kv._kv_request_text(), kv._kv_request_text_size()),
+      bytes: kind === "writeFile" ? kv.HEAPU8.slice(kv._kv_request_bytes(),
+                                                    kv._kv_request_bytes() + kv._kv_request_bytes_size()) : null,
+      buttons: string(kv._kv_request_buttons()),
+      message: string(kv._kv_request_message()),
+      dialog: string(kv._kv_request_dialog()),
+      filter: string(kv._kv_request_filter()),
+      defaultExtension: string(kv._kv_request_default_extension()),
+      maxBytes: kv._kv_request_max_bytes(),
+    };
+  }
 
   kv._kv_create(width, height);
 
   return {
     width: () => kv._kv_width(),
     height: () => kv._kv_height(),
-    resize: (w, h) => outcome(kv._kv_resize(w, h) !== 0),
+    resize: (w, h) => kv._kv_resize(w, h),
+    clearScreen: () => kv._kv_clear_screen(),
     // The pixels changed since the last call, brought into image(): {x, y, w, h} or null.
     takeDirty() {
       if (!kv._kv_take_dirty(rect)) return null;
@@ -39,36 +79,55 @@ export async function loadEngine(width, height) {
     // The whole surface as last brought in by takeDirty. The view is made anew
     // each time: memory growth replaces the heap's buffer.
     image() {
-      const width = kv._kv_width();
-      const rgba = new Uint8ClampedArray(kv.HEAPU8.buffer, kv._kv_pixels(), width * kv._kv_height() * 4);
-      return new ImageData(rgba, width);
+      const surfaceWidth = kv._kv_width();
+      const rgba = new Uint8ClampedArray(kv.HEAPU8.buffer, kv._kv_pixels(), surfaceWidth * kv._kv_height() * 4);
+      return new ImageData(rgba, surfaceWidth);
     },
-    commandLine: (line) => outcome(kv.ccall("kv_command_line", "number", ["string"], [line]) !== 0),
+    // What the run and the handlers without a flow show, in order.
+    takeNotes: () => JSON.parse(string(kv._kv_take_notes())),
+
+    // Flows: each gives its first request, or null.
+    open: () => request(kv._kv_open()),
+    newProgram: () => request(kv._kv_new()),
+    save: () => request(kv._kv_save()),
+    saveAs: () => request(kv._kv_save_as()),
+    close: () => request(kv._kv_close()),
+    loadBackground: () => request(kv._kv_load_background()),
+    savePicture: () => request(kv._kv_save_picture()),
+    drop: (names) => request(withStrings([names.join("\n")], (p) => kv._kv_drop(p, names.length))),
+    restore: ({ text, fileName, modified }) =>
+      request(withStrings([text, String(fileName ?? "")], (t, f) => kv._kv_restore(t, f, modified ? 1 : 0))),
+    // The reply to the request: { answer, text, bytes }; gives the next request, or null.
+    answer: ({ answer = "done", text = "", bytes = null }) =>
+      request(withStrings([answer, text], (a, t) => withBytes(bytes, (b, n) => kv._kv_answer(a, t, b, n)))),
+    // A chosen picture's bytes under its name (null: it could not be read); false
+    // when the name cannot be used.
+    keepPicture: (name, bytes) => withStrings([name], (p) => withBytes(bytes, (b, n) => kv._kv_keep_picture(p, b, n))) === 0,
+
+    editorChanged: () => kv._kv_editor_changed(),
+    // Changes neither saved nor given up at a close: kept as the draft.
+    unsavedWork: () => kv._kv_unsaved_work() !== 0,
+    fileName: () => string(kv._kv_file_name()),
+    caption: () => string(kv._kv_caption()),
+
+    // 実行: a KvRunResult once the run has ended.
     async run(program) {
-      const result = await kv.ccall("kv_run", "number", ["string"], [program], { async: true });
-      return { result, message: result >= RunResult.unbalanced ? message() : "" };
+      const pointer = stringIn(program);
+      try {
+        return await kv.ccall("kv_run", "number", ["number"], [pointer], { async: true });
+      } finally {
+        kv._free(pointer);
+      }
     },
+    // 実行 pressed and the step key: true when a run is to be started.
+    pressRun: () => kv._kv_press_run() !== 0,
+    stepKey: () => kv._kv_step_key() !== 0,
     stop: () => kv._kv_stop(),
+    // Enter in the command box; false when an error ended the line.
+    commandLine: (line) => withStrings([line], (p) => kv._kv_command_line(p)) === 0,
+    setSpeed: (key) => withStrings([key], (p) => kv._kv_set_speed(p)) === 0,
     running: () => kv._kv_running() !== 0,
-    stateJson: () => kv.UTF8ToString(kv._kv_state_json()),
-    readProgram(bytes) {
-      const text = withBytes(bytes, (p, n) => kv.UTF8ToString(kv._kv_read_program(p, n)));
-      return { text, encoding: kv.UTF8ToString(kv._kv_program_encoding()) };
-    },
-    writeProgram(text) {
-      const failed = kv.ccall("kv_write_program", "number", ["string"], [text]) !== 0;
-      return outcome(failed, failed ? {} : { bytes: takeBuffer() });
-    },
-    loadBackground: (bytes) => outcome(withBytes(bytes, (p, n) => kv._kv_load_background(p, n)) !== 0),
-    clearScreen: () => outcome(kv._kv_clear_screen() !== 0),
-    forgetBackground: () => kv._kv_forget_background(),
-    caption: (fileName) => kv.ccall("kv_caption", "string", ["string"], [fileName]),
-    // "nothing", "open" or "oneFileOnly" for dropped files of these names.
-    dropRequest: (names) => DROP_REQUESTS[kv.ccall("kv_drop_request", "number", ["string", "number"],
-                                                   [names.join("\n"), names.length])],
-    savePicture() {
-      const failed = kv._kv_save_picture() !== 0;
-      return outcome(failed, failed ? {} : { bytes: takeBuffer() });
-    },
+    // Waits of a run end with this (the page holds the run there while a box is open).
+    set afterTurn(hook) { kv.afterTurn = hook; },
   };
 }

@@ -3,30 +3,39 @@
 
 export const hasFileSystemAccess = () => typeof window.showSaveFilePicker === "function";
 
-// Reads a file chosen in a file input: { name, bytes, handle } or null when cancelled.
-export function pickWithInput(input) {
+// The picker types of a dialog filter ("text|patterns|text|patterns", patterns
+// such as "*.bmp;*.ico" separated by ";"); rows for all files are left out, as
+// the browser's pickers offer all files themselves.
+export function filterTypes(filter) {
+  const parts = filter.split("|");
+  const types = [];
+  for (let i = 0; i + 1 < parts.length; i += 2) {
+    const extensions = parts[i + 1].split(";").map((pattern) => pattern.trim().replace(/^\*/, ""))
+                                         .filter((extension) => /^\.[^.*]+$/.test(extension));
+    if (extensions.length > 0) types.push({ description: parts[i], accept: { "application/octet-stream": extensions } });
+  }
+  return types;
+}
+
+// A file chosen in a file input, or null when cancelled.
+export function pickWithInput(input, types) {
   return new Promise((resolve) => {
+    input.accept = types.flatMap((type) => Object.values(type.accept).flat()).join(",");
     input.value = "";
-    const done = async () => {
+    const done = () => {
       input.removeEventListener("change", done);
-      input.removeEventListener("cancel", cancelled);
-      const file = input.files[0];
-      if (!file) return resolve(null);
-      try {
-        resolve({ name: file.name, bytes: new Uint8Array(await file.arrayBuffer()), handle: null });
-      } catch {
-        resolve({ name: file.name, bytes: null, handle: null });
-      }
+      input.removeEventListener("cancel", done);
+      resolve(input.files[0] ?? null);
     };
-    const cancelled = () => done();
     input.addEventListener("change", done);
-    input.addEventListener("cancel", cancelled);
+    input.addEventListener("cancel", done);
     input.click();
   });
 }
 
 // The same through the browser's own open picker, which also gives a handle to
-// write back to.
+// write back to: { file, handle }, file null when it cannot be read, or null when
+// cancelled.
 export async function pickWithHandle(types) {
   let handle;
   try {
@@ -35,10 +44,9 @@ export async function pickWithHandle(types) {
     return null;  // cancelled
   }
   try {
-    const file = await handle.getFile();
-    return { name: file.name, bytes: new Uint8Array(await file.arrayBuffer()), handle };
+    return { file: await handle.getFile(), handle };
   } catch {
-    return { name: handle.name, bytes: null, handle };
+    return { file: null, handle };
   }
 }
 
@@ -76,5 +84,5 @@ export function download(name, bytes, type) {
 
 // A name typed without an extension gets the default one.
 export function withExtension(name, extension) {
-  return /\.[^./\\]*$/.test(name) ? name : `${name}.${extension}`;
+  return extension === "" || /\.[^./\\]*$/.test(name) ? name : `${name}.${extension}`;
 }

@@ -4,11 +4,10 @@
 const LONG_PRESS_MS = 500;
 const LONG_PRESS_SLOP_PX = 10;
 
-function menuButton(caption, name) {
+function menuButton(caption) {
   const button = document.createElement("button");
   button.type = "button";
   button.setAttribute("role", "menuitem");
-  button.dataset.name = name;
   button.textContent = caption;
   return button;
 }
@@ -24,7 +23,7 @@ export function createInsertionMenu(editor, items, { onError, clipboardUnavailab
   const menu = document.createElement("div");
   menu.className = "popup";
   menu.setAttribute("role", "menu");
-  menu.id = "PopupMenu1";
+  menu.id = "insertion-menu";
   menu.hidden = true;
   let variables = null;
   let variablesButton = null;
@@ -49,11 +48,16 @@ export function createInsertionMenu(editor, items, { onError, clipboardUnavailab
   };
 
   for (const item of items) {
-    const button = menuButton(item.caption, item.name);
+    const button = menuButton(item.caption);
     const parent = item.inVariables ? variables : menu;
     if (item.kind === "submenu") {
       button.setAttribute("aria-haspopup", "true");
       button.setAttribute("aria-expanded", "false");
+      const arrow = document.createElement("span");
+      arrow.className = "submenu-arrow";
+      arrow.setAttribute("aria-hidden", "true");
+      arrow.textContent = "▸";
+      button.append(arrow);
       variables = document.createElement("div");
       variables.className = "popup";
       variables.setAttribute("role", "menu");

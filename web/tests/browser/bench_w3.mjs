@@ -1,7 +1,7 @@
 // W3 in the page, drawing live: 'repeat 100000' / 'fd 1' / 'rt 1' / 'next'
 // (200,000 commands), timed from the Run click to the frame after the run.
 //   node web/tests/browser/bench_w3.mjs [rounds]
-import { openSite } from "./harness.mjs";
+import { openSite, controls } from "./harness.mjs";
 
 const PROGRAM = "repeat 100000\nfd 1\nrt 1\nnext";
 const COMMANDS = 200000;
@@ -10,10 +10,10 @@ const rounds = Number(process.argv[2] ?? 3);
 const site = await openSite();
 try {
   const page = await site.newPage();
-  await page.fill("#Memo1", PROGRAM);
+  const c = controls(page);
+  await c.editor.fill(PROGRAM);
   for (let round = 1; round <= rounds; round++) {
-    const { ms, frames } = await page.evaluate(() => new Promise((done) => {
-      const run = document.getElementById("Button6");
+    const { ms, frames } = await c.runButton.evaluate((run) => new Promise((done) => {
       let frames = 0;
       const count = () => { frames++; if (run.disabled) requestAnimationFrame(count); };
       const started = performance.now();

@@ -16,13 +16,15 @@ const CHROMIUM_ARGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable
   "--disable-background-networking", "--disable-component-update", "--disable-sync",
   "--disable-dev-shm-usage"];  // small /dev/shm in containers
 
-function startServer() {
-  if (!existsSync(join(siteDir, "index.html")) || !existsSync(join(siteDir, "kurovel.wasm"))) {
-    throw new Error(`no built site in ${siteDir}: run web/build.sh first`);
+function startServer(directory) {
+  if (!existsSync(join(directory, "index.html")) || !existsSync(join(directory, "kurovel.wasm"))) {
+    throw new Error(`no built site in ${directory}: run web/build.sh first`);
   }
   return new Promise((resolvePort, reject) => {
-    const server = spawn("python3", ["-u", "-m", "http.server", "0", "--bind", "127.0.0.1", "--directory", siteDir],
-                         { stdio: ["ignore", "pipe", "pipe"] });
+    // The request log goes to stderr: left unread in a pipe, it would fill the pipe
+    // and stop the server after a few hundred requests.
+    const server = spawn("python3", ["-u", "-m", "http.server", "0", "--bind", "127.0.0.1", "--directory", directory],
+                         { stdio: ["ignore", "pipe", "ignore"] });
     let output = "";
     server.stdout.on("data", (chunk) => {
       output += chunk;
@@ -33,12 +35,13 @@ function startServer() {
   });
 }
 
-// { browser, baseUrl, newPage(options), close() }
-export async function openSite() {
+// { browser, baseUrl, newPage(options), close() }; directory: what is served (the
+// files are read at each request, so a test may replace them).
+export async function openSite({ directory = siteDir } = {}) {
   // Playwright gives every launch a fresh profile folder of its own.
   const browser = await chromium.launch({ executablePath: process.env.CHROMIUM ?? "/usr/bin/chromium",
                                           args: CHROMIUM_ARGS });
-  const { server, port } = await startServer().catch(async (error) => {
+  const { server, port } = await startServer(directory).catch(async (error) => {
     await browser.close();
     throw error;
   });
@@ -49,14 +52,18 @@ export async function openSite() {
     baseUrl,
     pageErrors,
     // A fresh context (own storage); the browser's file pickers are hidden so the
-    // page takes its download path, which a test can observe.
-    async newPage({ viewport = { width: 1280, height: 800 }, serviceWorkers = "block", context = null } = {}) {
+    // page takes its download path, which a test can observe. With ready false
+    // the page is returned as soon as it has loaded, started or not, and errors
+    // it throws are not collected.
+    async newPage({ viewport = { width: 1280, height: 800 }, serviceWorkers = "block", context = null,
+                    ready = true } = {}) {
       const ctx = context ?? await browser.newContext({ viewport, serviceWorkers, acceptDownloads: true });
       await ctx.addInitScript(() => {
         delete window.showOpenFilePicker;
         delete window.showSaveFilePicker;
       });
       const page = await ctx.newPage();
+      if (!ready) return page;
       page.on("pageerror", (error) => pageErrors.push(error.message));
       await page.goto(baseUrl);
       await page.waitForSelector("body[data-ready]");
@@ -70,11 +77,36 @@ export async function openSite() {
   };
 }
 
+// The page's controls, found by their accessible names.
+export function controls(page) {
+  const button = (name) => page.getByRole("button", { name, exact: true });
+  return {
+    commandBox: page.getByRole("textbox", { name: "１行コマンド" }),
+    editor: page.getByRole("textbox", { name: "プログラム" }),
+    canvas: page.getByRole("img", { name: "描画エリア" }),
+    runButton: button("実行"),
+    stopButton: button("中断"),
+    clearButton: button("画面消去"),
+    openButton: button("呼出"),
+    quitButton: button("終了"),
+    helpButton: button("使い方"),
+    saveButton: button("保存"),
+    // A menu of the menu bar ("ファイル", "ヘルプ", "速度") and one of its items.
+    async chooseMenu(menu, item) {
+      await page.getByRole("menuitem", { name: menu, exact: true }).click();
+      await page.getByRole("menuitem", { name: item, exact: true })
+        .or(page.getByRole("menuitemradio", { name: item, exact: true })).click();
+    },
+    boxButton: (name) => page.locator("dialog[open]").getByRole("button", { name, exact: true }),
+    // Resolves once the control can be pressed.
+    enabled: (control) => control.and(page.locator(":enabled")).waitFor(),
+  };
+}
+
 // RGBA of the canvas.
 export async function canvasPixels(page) {
   // Base64 crosses to node far faster than an array of millions of numbers.
-  const { width, height, base64 } = await page.evaluate(() => {
-    const canvas = document.getElementById("PaintBox1");
+  const { width, height, base64 } = await controls(page).canvas.evaluate((canvas) => {
     const data = canvas.getContext("2d").getImageData(0, 0, canvas.width, canvas.height).data;
     let binary = "";
     for (let i = 0; i < data.length; i += 0x8000) binary += String.fromCharCode(...data.subarray(i, i + 0x8000));
@@ -95,6 +127,22 @@ export function runnerPixels(program, { width, height, lines = false }) {
       if (error.status !== 1) throw error;  // 1: an error ended a line, as in the page
     }
     return bmpToRgba(readFileSync(bmp));
+  } finally {
+    rmSync(work, { recursive: true, force: true });
+  }
+}
+
+// The messages kurovel-run reports for the same program (or lines).
+export function runnerMessages(program, { lines = false } = {}) {
+  const work = mkdtempSync(join(tmpdir(), "kurovel-run-"));
+  try {
+    const state = join(work, "state.json");
+    try {
+      execFileSync(runnerPath, ["--state", state, ...(lines ? ["--lines"] : []), "-"], { input: program });
+    } catch (error) {
+      if (error.status !== 1) throw error;  // 1: an error ended a line or the run
+    }
+    return JSON.parse(readFileSync(state, "utf8")).messages;
   } finally {
     rmSync(work, { recursive: true, force: true });
   }
@@ -138,3 +186,42 @@ export function differences(actual, expected, limit = 5) {
 }
 
 export const texts = () => JSON.parse(readFileSync(join(siteDir, "texts.json"), "utf8"));
+
+// The drafts kept in the page's IndexedDB (web/page/js/draft_store.js): how many
+// there are, and whether this tab's holds what its editor shows.
+const readDrafts = (page) => page.evaluate(async () => {
+  // Opening a database that does not exist would create it empty.
+  if (!(await indexedDB.databases()).some(({ name }) => name === "kurovel-drafts")) return { count: 0, own: false };
+  const db = await new Promise((resolve, reject) => {
+    const request = indexedDB.open("kurovel-drafts");
+    request.onsuccess = () => resolve(request.result);
+    request.onerror = () => reject(request.error);
+  });
+  const read = (request) => new Promise((resolve, reject) => {
+    request.onsuccess = () => resolve(request.result);
+    request.onerror = () => reject(request.error);
+  });
+  try {
+    const texts = db.transaction("texts").objectStore("texts");
+    const own = await read(texts.get(sessionStorage.getItem("kurovel.tab") ?? ""));
+    return { count: await read(texts.count()), own: own?.text === document.getElementById("program-editor").value };
+  } finally {
+    db.close();
+  }
+});
+
+// Polls readDrafts until done(drafts) holds, at most `seconds` (the page writes its
+// draft a moment after each change); the drafts last read.
+async function draftsWhen(page, done, seconds) {
+  for (const deadline = Date.now() + seconds * 1000; ;) {
+    const drafts = await readDrafts(page);
+    if (done(drafts) || Date.now() > deadline) return drafts;
+    await new Promise((resume) => setTimeout(resume, 50));
+  }
+}
+
+// Whether the tab's draft came to hold what its editor shows.
+export const draftKept = async (page, seconds = 10) => (await draftsWhen(page, ({ own }) => own, seconds)).own;
+// How many drafts are kept once there are no more than `expected` (or the time is up).
+export const draftsLeft = async (page, expected, seconds = 10) =>
+  (await draftsWhen(page, ({ count }) => count <= expected, seconds)).count;

@@ -1,0 +1,35 @@
+#pragma once
+// Runs a whole class's program files, each on its own surface and session, on
+// every core, and gathers the rows of the class report.
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+#include "controllers/class_report.h"
+
+namespace kurovel {
+
+struct ClassSettings {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::uint64_t max_commands = 0;
+  double timeout_seconds = 0.0;
+  const Exercise* exercise = nullptr;  // the check, if any
+};
+
+// The program files of the folder: its regular files (or links to them) whose
+// names end in ".kv" in any case, not those of subfolders. Throws
+// std::filesystem::filesystem_error when the folder cannot be read.
+std::vector<std::filesystem::path> ProgramFilesIn(const std::filesystem::path& folder);
+
+// Runs one program file as the Run button does, from the start state, and draws
+// it. Never throws: a file that cannot be read, is no program or fails inside
+// Kurovel gets its row with the reason.
+ClassReportRow RenderProgramFile(const std::filesystem::path& file, const ClassSettings& settings);
+
+// Every file rendered by `threads` threads at once, rows in the files' order.
+std::vector<ClassReportRow> RenderProgramFiles(const std::vector<std::filesystem::path>& files,
+                                               const ClassSettings& settings, unsigned threads);
+
+}  // namespace kurovel
