@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  qt6-base-dev qt6-translations-l10n libgl-dev
+  qt6-base-dev qt6-translations-l10n libgl-dev libqscintilla2-qt6-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic
   xvfb xauth xdotool x11-utils imagemagick

@@ -1,16 +1,16 @@
 #include "ui/editor_changes.h"
 
-#include <QPlainTextEdit>
 #include <utility>
+
+#include "ui/program_editor.h"
 
 namespace kurovel {
 
-EditorChangeWatcher::EditorChangeWatcher(QPlainTextEdit* editor, std::function<bool()> modified,
+EditorChangeWatcher::EditorChangeWatcher(ProgramEditor* editor, std::function<bool()> modified,
                                          std::function<void()> changed)
-    : QObject(editor), editor_(editor), modified_(std::move(modified)), changed_(std::move(changed)),
-      unchanged_text_(editor->toPlainText()) {
-  // The editor's signal, not its document's: a loaded program comes in a new document.
-  connect(editor, &QPlainTextEdit::textChanged, this, &EditorChangeWatcher::NoteContents);
+    : QObject(editor), editor_(editor), modified_(std::move(modified)), changed_(std::move(changed)) {
+  connect(editor, &ProgramEditor::textChanged, this, &EditorChangeWatcher::NoteContents);
+  Rebase();
 }
 
 void EditorChangeWatcher::SetText(const std::function<void()>& set_text) {
@@ -25,17 +25,12 @@ void EditorChangeWatcher::SetText(const std::function<void()>& set_text) {
 }
 
 void EditorChangeWatcher::Rebase() {
-  // Only a clear flag needs the text to compare with.
-  unchanged_text_ = modified_() ? QString() : editor_->toPlainText();
+  if (!modified_() && !editor_->Composing()) editor_->setModified(false);
 }
 
 void EditorChangeWatcher::NoteContents() {
-  // Once the program counts as changed, a keystroke in a big program must not
-  // copy its whole text.
-  if (setting_ || modified_()) return;
-  const QString text = editor_->toPlainText();
-  if (text == unchanged_text_) return;
-  unchanged_text_.clear();
+  // A text put in by the window, a composition, or a program already changed: nothing new.
+  if (setting_ || editor_->Composing() || modified_() || !editor_->DocumentModified()) return;
   changed_();
 }
 

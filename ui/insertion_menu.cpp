@@ -7,7 +7,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QPlainTextEdit>
+#include <QAbstractScrollArea>
 
 #include <stdexcept>
 
@@ -31,13 +31,14 @@ bool PutOnSystemClipboard(const QString& text) {
 
 }  // namespace
 
-InsertionMenu::InsertionMenu(QPlainTextEdit* editor, ErrorHandler on_error)
+InsertionMenu::InsertionMenu(QAbstractScrollArea* editor, ErrorHandler on_error)
     : QObject(editor),
       editor_(editor),
       on_error_(std::move(on_error)),
       write_clipboard_(PutOnSystemClipboard) {
-  if (editor_ == nullptr || !on_error_) {
-    throw std::invalid_argument("InsertionMenu needs an editor and an error handler");
+  if (editor_ == nullptr || !on_error_ || editor_->metaObject()->indexOfSlot("paste()") < 0 ||
+      editor_->metaObject()->indexOfSlot("copy()") < 0) {
+    throw std::invalid_argument("InsertionMenu needs a text editor and an error handler");
   }
   menu_ = new QMenu(editor_);
   menu_->setObjectName(QStringLiteral("PopupMenu1"));
@@ -77,12 +78,12 @@ void InsertionMenu::InsertText(const QString& text) {
   if (!write_clipboard_(text)) throw KurovelError(std::string(kClipboardUnavailable));
   // paste() inserts the clipboard's text as one undoable edit in place of the
   // selection, leaves the caret after it and marks the document modified.
-  editor_->paste();
+  Paste1Click();
 }
 
-void InsertionMenu::copy1Click() { editor_->copy(); }
+void InsertionMenu::copy1Click() { QMetaObject::invokeMethod(editor_, "copy"); }
 
-void InsertionMenu::Paste1Click() { editor_->paste(); }
+void InsertionMenu::Paste1Click() { QMetaObject::invokeMethod(editor_, "paste"); }
 
 // Errors must not escape into the event loop: they go to the owner's error box.
 void InsertionMenu::InsertItemClick(std::string_view text) {

@@ -22,8 +22,8 @@
 
 #include "controllers/insertion_items.h"
 
+class QAbstractScrollArea;
 class QMenu;
-class QPlainTextEdit;
 
 namespace kurovel {
 
@@ -36,9 +36,10 @@ class InsertionMenu : public QObject {
   // Puts a text on the clipboard and reports whether the clipboard now holds it.
   using ClipboardWriter = std::function<bool(const QString& text)>;
 
-  // Builds the menu and installs it on editor, whose child it becomes.
+  // Builds the menu and installs it on editor, whose child it becomes: a Qt text
+  // editor with the slots paste() and copy() (QPlainTextEdit, QsciScintilla).
   // on_error must not be empty.
-  InsertionMenu(QPlainTextEdit* editor, ErrorHandler on_error);
+  InsertionMenu(QAbstractScrollArea* editor, ErrorHandler on_error);
 
   QMenu* PopupMenu1() const { return menu_; }
 
@@ -56,7 +57,7 @@ class InsertionMenu : public QObject {
  private:
   void InsertItemClick(std::string_view text);
 
-  QPlainTextEdit* editor_;
+  QAbstractScrollArea* editor_;
   ErrorHandler on_error_;
   ClipboardWriter write_clipboard_;
   QMenu* menu_ = nullptr;

@@ -34,6 +34,7 @@
 #include "ui/form_layout.h"
 #include "ui/help_window.h"
 #include "ui/insertion_menu.h"
+#include "ui/program_editor.h"
 
 namespace kurovel {
 
@@ -161,16 +162,11 @@ void MainWindow::BuildControls() {
   MakeTextBlack(command_box_);
   command_box_->installEventFilter(this);  // CommandBoxKeyDown
 
-  editor_ = new QPlainTextEdit(panel_);
+  editor_ = new ProgramEditor(panel_);
   editor_->setObjectName(QStringLiteral("Memo1"));
   editor_->setAccessibleName(QStringLiteral("プログラム"));
   editor_->setGeometry(8, 80, 153, 217);
-  editor_->setFont(GothicFont(16));
-  MakeTextBlack(editor_);
-  editor_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  editor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  editor_->setTabChangesFocus(true);  // Tab moves on instead of typing a tab
+  editor_->SetTextFont(GothicFont(16));
   new InsertionMenu(editor_, [this](const std::string& message) { ShowBox(MessageKind::kError, {}, ErrorBoxText(message)); });
   editor_changes_ = new EditorChangeWatcher(
       editor_, [this] { return window_.document.Modified(); }, [this] { window_.document.EditorChanged(); });

@@ -33,6 +33,7 @@ namespace kurovel {
 
 class DrawingArea;
 class EditorChangeWatcher;
+class ProgramEditor;
 class FileProgress;
 class HelpWindow;
 
@@ -144,7 +145,7 @@ class MainWindow : public QMainWindow, private RunView {
   QWidget* central_ = nullptr;
   DrawingArea* drawing_area_ = nullptr;
   QFrame* panel_ = nullptr;
-  QPlainTextEdit* editor_ = nullptr;
+  ProgramEditor* editor_ = nullptr;
   EditorChangeWatcher* editor_changes_ = nullptr;  // the editor's child
   QPlainTextEdit* trace_view_ = nullptr;
   QPlainTextEdit* normalized_view_ = nullptr;

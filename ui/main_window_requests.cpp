@@ -2,7 +2,6 @@
 // and file dialogs are modal, files are read and written on the spot.
 
 #include <QByteArrayView>
-#include <QPlainTextEdit>
 #include <new>
 
 #include "controllers/window_texts.h"
@@ -14,6 +13,7 @@
 #include "ui/editor_fill.h"
 #include "ui/file_progress.h"
 #include "ui/main_window.h"
+#include "ui/program_editor.h"
 
 namespace kurovel {
 
@@ -49,7 +49,7 @@ Reply MainWindow::Perform(const Request& request) {
       }
       break;
     case RequestKind::kGetEditorText:
-      reply.text = editor_->toPlainText().toStdString();
+      reply.text = editor_->Utf8Text();
       break;
     case RequestKind::kSetEditorText:
       reply = SetEditorText(request.text);
@@ -92,7 +92,7 @@ Reply MainWindow::SetEditorText(const std::string& text) {
   Reply reply;
   try {
     const ProgressHook progress = progress_ ? progress_->Hook() : ProgressHook();
-    editor_changes_->SetText([&] { FillEditor(*editor_, Text(text), progress); });
+    editor_changes_->SetText([&] { FillEditor(*editor_, text, progress); });
   } catch (const OperationCancelled&) {
     reply.answer = Answer::kCancel;
   } catch (const std::bad_alloc&) {

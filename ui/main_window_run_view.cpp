@@ -4,30 +4,26 @@
 
 #include <QAction>
 #include <QActionGroup>
-#include <QColor>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QShortcut>
-#include <QTextBlock>
 #include <QTimer>
 #include <utility>
 
 #include "controllers/window_texts.h"
 #include "ui/drawing_area.h"
 #include "ui/main_window.h"
+#include "ui/program_editor.h"
 
 namespace kurovel {
 
 namespace {
 
 constexpr const char* kSpeedSettingsKey = "speed";
-// The running line's background in the editor.
-const QColor kRunningLineColor(255, 240, 160);
 // The drawing area is refreshed at most this often during a run (about 60 a second).
 constexpr qint64 kRefreshIntervalMs = 16;
 
@@ -68,7 +64,7 @@ void MainWindow::BuildSpeedMenu() {
   connect(step_key, &QShortcut::activated, this, &MainWindow::PressStepKey);
 }
 
-std::string MainWindow::EditorText() { return editor_->toPlainText().toStdString(); }
+std::string MainWindow::EditorText() { return editor_->Utf8Text(); }
 
 void MainWindow::ShowRunButtons(bool run_enabled, bool stop_enabled) {
   run_button_->setEnabled(run_enabled);
@@ -102,28 +98,9 @@ void MainWindow::Wake() {
   if (wait_loop_ != nullptr) wait_loop_->quit();
 }
 
-void MainWindow::LightLine(std::optional<std::int32_t> line) {
-  QList<QTextEdit::ExtraSelection> selections;
-  if (line) {
-    QTextEdit::ExtraSelection running;
-    running.format.setBackground(kRunningLineColor);
-    running.format.setProperty(QTextFormat::FullWidthSelection, true);
-    running.cursor = QTextCursor(editor_->document()->findBlockByNumber(*line));
-    selections.append(running);
-    editor_->setTextCursor(running.cursor);  // scrolls the running line into view
-  }
-  editor_->setExtraSelections(selections);
-}
+void MainWindow::LightLine(std::optional<std::int32_t> line) { editor_->LightLine(line); }
 
-void MainWindow::SelectLine(std::int32_t line) {
-  const QTextBlock block = editor_->document()->findBlockByNumber(line);
-  if (!block.isValid()) return;
-  QTextCursor cursor(block);
-  cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-  editor_->setTextCursor(cursor);
-  editor_->ensureCursorVisible();
-  editor_->setFocus();
-}
+void MainWindow::SelectLine(std::int32_t line) { editor_->SelectLine(line); }
 
 void MainWindow::ShowMessage(MessageKind kind, std::string_view caption, std::string_view text) {
   ShowBox(kind, caption, text);

@@ -32,7 +32,7 @@ class AnswerCheckTest : public testing::MainWindowFixture {
     Settle();
     ASSERT_EQ(form_->Surface().Width(), kDefaultSurfaceWidth);
     ASSERT_EQ(form_->Surface().Height(), kDefaultSurfaceHeight);
-    Editor()->setPlainText(QString::fromStdString(ProgramUtf8FromBytes(program_bytes)));
+    Editor()->setText(QString::fromStdString(ProgramUtf8FromBytes(program_bytes)));
     // A program that ends in an error, or an unbalanced one, shows its box: OK.
     const testing::ModalScript boxes({});
     Find<QPushButton>("Button6")->click();  // returns once the run has ended

@@ -7,12 +7,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QPlainTextEdit>
 #include <QString>
 #include <QStringList>
 #include <memory>
 
 #include "ui/main_window.h"
+#include "ui/program_editor.h"
 
 namespace kurovel::testing {
 
@@ -36,7 +36,7 @@ class MainWindowFixture : public ::testing::Test {
     EXPECT_NE(found, nullptr) << name;
     return found;
   }
-  QPlainTextEdit* Editor() const { return Find<QPlainTextEdit>("Memo1"); }
+  ProgramEditor* Editor() const { return Find<ProgramEditor>("Memo1"); }
   void Trigger(const char* action) const { Find<QAction>(action)->trigger(); }
 
   std::unique_ptr<MainWindow> form_;

@@ -9,9 +9,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextBlock>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -34,10 +32,7 @@ class PacingTest : public testing::MainWindowFixture {
   const TurtleState& Turtle() const { return form_->GetSession().turtle.State(); }
   int Variable(int k) const { return form_->GetSession().variables.Get(k); }
   // The editor line lit as the running one, or -1.
-  int LitLine() const {
-    const auto selections = Editor()->extraSelections();
-    return selections.isEmpty() ? -1 : selections.front().cursor.blockNumber();
-  }
+  int LitLine() const { return Editor()->LitLine().value_or(-1); }
   void TypeCommand(const QString& text) const {
     auto* box = Find<QLineEdit>("Edit1");
     box->setText(text);
@@ -91,7 +86,7 @@ TEST_F(PacingTest, StopAndTheCommandBoxReachLongRuns) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.program);
     form_->GetSession().turtle.ResetHeading();
-    Editor()->setPlainText(U(c.program));
+    Editor()->setText(U(c.program));
     std::int32_t heading_after_line = 0;
     During({[&] { TypeCommand(U("rt 7")); },
             [&] {
@@ -112,7 +107,7 @@ TEST_F(PacingTest, StopAndTheCommandBoxReachLongRuns) {
 
 TEST_F(PacingTest, SlowSpeedsWaitBeforeEveryCommandAndLightTheRunningLine) {
   form_->SetSpeed(RunSpeed::kNormal);  // 20 ms a command
-  Editor()->setPlainText(U("fd 10 rt 90\nrepeat 2\nfd 5\nnext"));
+  Editor()->setText(U("fd 10 rt 90\nrepeat 2\nfd 5\nnext"));
   int lit_while_running = -1;
   During({[&] { lit_while_running = LitLine(); }});
   const Point start{Turtle().x, Turtle().y};
@@ -130,7 +125,7 @@ TEST_F(PacingTest, SlowSpeedsWaitBeforeEveryCommandAndLightTheRunningLine) {
 
 TEST_F(PacingTest, OneLineAtATimeRunsALinePerPressUntilStop) {
   form_->SetSpeed(RunSpeed::kStepByStep);
-  Editor()->setPlainText(U("fd 10\nrt 90\nfd 20\nfd 30"));
+  Editor()->setText(U("fd 10\nrt 90\nfd 20\nfd 30"));
   struct Seen {
     int lit;
     std::int32_t y, heading;
@@ -162,14 +157,16 @@ TEST_F(PacingTest, OneLineAtATimeRunsALinePerPressUntilStop) {
 TEST_F(PacingTest, TheFailedLineIsShownAfterTheErrorBox) {
   for (const RunSpeed speed : {RunSpeed::kFastest, RunSpeed::kFast}) {
     form_->SetSpeed(speed);
-    Editor()->setPlainText(U("fd 10\nrepeat 2\ninc var1 1\nrepeat x\nnext\nnext"));
+    Editor()->setText(U("fd 10\nrepeat 2\ninc var1 1\nrepeat x\nnext\nnext"));
     ModalScript script({ModalScript::Press(QMessageBox::Ok)});
     Run()->click();
     ASSERT_EQ(script.seen.size(), 1u);
     EXPECT_EQ(script.seen[0].text, U("'x' は整数ではありません."));
-    const QTextCursor cursor = Editor()->textCursor();
-    EXPECT_EQ(cursor.blockNumber(), 3);
-    EXPECT_EQ(cursor.selectedText(), U("repeat x"));
+    int line_from = -1, index_from = -1, line_to = -1, index_to = -1;
+    Editor()->getSelection(&line_from, &index_from, &line_to, &index_to);
+    EXPECT_EQ(line_from, 3);
+    EXPECT_EQ(line_to, 3);
+    EXPECT_EQ(Editor()->selectedText(), U("repeat x"));
   }
   form_->SetSpeed(RunSpeed::kFastest);
 }

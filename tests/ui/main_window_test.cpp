@@ -20,6 +20,7 @@
 #include <QUrl>
 #include <memory>
 
+#include "controllers/insertion_items.h"
 #include "engine/arrow.h"
 #include "engine/color.h"
 #include "main_window_fixture.h"
@@ -45,7 +46,7 @@ class MainWindowTest : public testing::MainWindowFixture {
  protected:
   QPushButton* Button(const char* name) const { return Find<QPushButton>(name); }
   // A change as the user makes it: the modified flag goes up.
-  void Type(const QString& text) const { Editor()->insertPlainText(text); }
+  void Type(const QString& text) const { Editor()->replaceSelectedText(text); }
   void EnterCommand(const QString& text) const {
     QLineEdit* box = Find<QLineEdit>("Edit1");
     box->clear();
@@ -113,7 +114,7 @@ class MainWindowTest : public testing::MainWindowFixture {
 TEST_F(MainWindowTest, StartsWithTheDocumentedState) {
   Start();
   EXPECT_EQ(form_->windowTitle(), U("Kurovel Ver1.60 Taverin"));
-  EXPECT_TRUE(Editor()->toPlainText().isEmpty());
+  EXPECT_TRUE(Editor()->text().isEmpty());
   EXPECT_TRUE(Button("Button6")->isEnabled());
   EXPECT_FALSE(Button("Button7")->isEnabled());
   EXPECT_EQ(Point({Turtle().x, Turtle().y}), SurfaceCenter(form_->Surface()));
@@ -202,7 +203,7 @@ TEST_F(MainWindowTest, CommandBoxRunsItsLineOnEveryEnterAndKeepsTheText) {
 
 TEST_F(MainWindowTest, RunDrawsAndAnErrorReturnsTheButtonsToIdle) {
   Start();
-  Editor()->setPlainText(U("repeat 4\nfd 100\nrt 90\nnext\nrepeat abc\nfd 5\nnext"));
+  Editor()->setText(U("repeat 4\nfd 100\nrt 90\nnext\nrepeat abc\nfd 5\nnext"));
   ModalScript script({ModalScript::Press(QMessageBox::Ok)});
   Button("Button6")->click();
   ASSERT_EQ(script.seen.size(), 1u);
@@ -244,12 +245,12 @@ TEST_F(MainWindowTest, DropLoadsOneProgramFileAndAsksBeforeDiscardingChanges) {
   Start();
   const QString program = ProgramFile("a.KV", "fd 10\r\nrt 90");
   Drop({program});
-  EXPECT_EQ(Editor()->toPlainText(), U("fd 10\nrt 90"));
+  EXPECT_EQ(Editor()->text(), U("fd 10\nrt 90"));
   EXPECT_EQ(form_->windowTitle(), U("Kurovel Ver1.60 Taverin ") + program);
   EXPECT_EQ(form_->CurrentFileName(), program);
 
   Drop({ProgramFile("notes.txt", "bk 5")});  // ignored
-  EXPECT_EQ(Editor()->toPlainText(), U("fd 10\nrt 90"));
+  EXPECT_EQ(Editor()->text(), U("fd 10\nrt 90"));
   {
     ModalScript script({ModalScript::Press(QMessageBox::Ok)});
     Drop({program, Path("b.kv")});
@@ -264,13 +265,13 @@ TEST_F(MainWindowTest, DropLoadsOneProgramFileAndAsksBeforeDiscardingChanges) {
     Drop({other});
     ASSERT_EQ(script.seen.size(), 1u);
     EXPECT_EQ(script.seen[0].text, U("プログラムが変更されています。よろしいですか？"));
-    EXPECT_EQ(Editor()->toPlainText(), U("pu\nfd 10\nrt 90"));
+    EXPECT_EQ(Editor()->text(), U("pu\nfd 10\nrt 90"));
     EXPECT_TRUE(form_->EditorModified());
     EXPECT_EQ(form_->CurrentFileName(), program);
   }
   ModalScript script({ModalScript::Press(QMessageBox::Ok)});
   Drop({other});
-  EXPECT_EQ(Editor()->toPlainText(), U("lt 45"));
+  EXPECT_EQ(Editor()->text(), U("lt 45"));
   EXPECT_FALSE(form_->EditorModified());
   EXPECT_EQ(form_->CurrentFileName(), other);
 }
@@ -310,7 +311,7 @@ TEST_F(MainWindowTest, FilesDroppedOnTheTextBoxesFollowTheDropRules) {
       ModalScript script(c.answers);
       EXPECT_TRUE(DragAndDrop(target, *Files(c.files))) << label;
       EXPECT_EQ(TextsShown(script), c.asked) << label;
-      EXPECT_EQ(Editor()->toPlainText(), c.editor_after) << label;
+      EXPECT_EQ(Editor()->text(), c.editor_after) << label;
       EXPECT_TRUE(Find<QLineEdit>("Edit1")->text().isEmpty()) << label;
       EXPECT_EQ(form_->CurrentFileName(), c.opened ? program : QString()) << label;
       EXPECT_EQ(form_->EditorModified(), !c.opened && !c.typed.isEmpty()) << label;
@@ -323,7 +324,7 @@ TEST_F(MainWindowTest, TextDraggedOntoTheTextBoxesIsStillInserted) {
   QMimeData text;
   text.setText(U("fd 5"));
   EXPECT_TRUE(DragAndDrop(Editor()->viewport(), text));
-  EXPECT_EQ(Editor()->toPlainText(), U("fd 5"));
+  EXPECT_EQ(Editor()->text(), U("fd 5"));
   EXPECT_TRUE(form_->EditorModified());
   EXPECT_TRUE(DragAndDrop(Find<QLineEdit>("Edit1"), text));
   EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), U("fd 5"));
@@ -350,20 +351,35 @@ TEST_F(MainWindowTest, UndoOrRedoBackToTheFileTextKeepsTheProgramModified) {
   for (const Case& c : cases) {
     const QString program = ProgramFile("square.kv", "fd 100\r\nrt 90");
     Start({program});
-    QString file_text = Editor()->toPlainText();
-    Editor()->moveCursor(QTextCursor::End);
+    QString file_text = Editor()->text();
+    Editor()->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
     Type(U("\nfd 1"));
     if (c.save_after_typing) {
       Trigger("K2");  // the loaded file's name: no dialog
-      file_text = Editor()->toPlainText();
+      file_text = Editor()->text();
     }
     for (QKeySequence::StandardKey key : c.keys) press(key);
-    EXPECT_EQ(Editor()->toPlainText(), file_text) << c.label;
+    EXPECT_EQ(Editor()->text(), file_text) << c.label;
     EXPECT_TRUE(form_->EditorModified()) << c.label;
     ModalScript script({ModalScript::Press(QMessageBox::Cancel)});
     EXPECT_FALSE(form_->close()) << c.label;
     EXPECT_EQ(TextsShown(script), QStringList{U("プログラムが変更されています。保存しますか？")}) << c.label;
   }
+}
+
+// The editor's pop-up menu inserts its words into the program editor at the
+// caret, as an edit of the user's.
+TEST_F(MainWindowTest, TheInsertionMenuTypesIntoTheProgram) {
+  Start();
+  Editor()->setFocus();
+  std::string typed;
+  for (const PopupMenuItem& item : PopupMenuItems()) {
+    if (item.kind != MenuItemKind::kInsert || typed.size() > 20) continue;
+    Find<QAction>(std::string(item.name).c_str())->trigger();
+    typed += item.text;
+  }
+  EXPECT_EQ(Editor()->Utf8Text(), typed);
+  EXPECT_TRUE(form_->EditorModified());
 }
 
 TEST_F(MainWindowTest, AComposingInputMethodChangesTheProgramOnlyWhenItCommits) {
@@ -375,18 +391,18 @@ TEST_F(MainWindowTest, AComposingInputMethodChangesTheProgramOnlyWhenItCommits) 
   };
   compose(U("まえ"), {});
   compose({}, {});  // composition cancelled
-  EXPECT_TRUE(Editor()->toPlainText().isEmpty());
+  EXPECT_TRUE(Editor()->text().isEmpty());
   EXPECT_FALSE(form_->EditorModified());
   compose(U("まえに"), {});
   compose({}, U("まえに"));
-  EXPECT_EQ(Editor()->toPlainText(), U("まえに"));
+  EXPECT_EQ(Editor()->text(), U("まえに"));
   EXPECT_TRUE(form_->EditorModified());
 }
 
 TEST_F(MainWindowTest, CommandLineProgramIsSavedBackWithoutADialogAndAFailedWriteOnCloseKeepsTheWindow) {
   const QString program = ProgramFile("square.kv", "repeat 4\r\nfd 100\r\nrt 90\r\nnext\r\n");
   Start({program});
-  EXPECT_EQ(Editor()->toPlainText(), U("repeat 4\nfd 100\nrt 90\nnext\n"));
+  EXPECT_EQ(Editor()->text(), U("repeat 4\nfd 100\nrt 90\nnext\n"));
   EXPECT_EQ(form_->windowTitle(), U("Kurovel Ver1.60 Taverin"));
   Type(U("cls\n"));
   Trigger("K2");  // no dialog: a modal would block here
@@ -435,12 +451,12 @@ TEST_F(MainWindowTest, CancelledLoadLeavesEverythingAsItWas) {
   FileProgress::SetShowDelayMs(500);
   ASSERT_EQ(script.seen.size(), 3u);
   EXPECT_EQ(script.seen[2].caption, QCoreApplication::applicationName());
-  EXPECT_EQ(Editor()->toPlainText(), U("fd 5"));
-  EXPECT_TRUE(Editor()->document()->isModified());
+  EXPECT_EQ(Editor()->text(), U("fd 5"));
+  EXPECT_TRUE(Editor()->isModified());
   EXPECT_TRUE(form_->CurrentFileName().isEmpty());
   EXPECT_EQ(form_->windowTitle(), title);
   Type(U("\nrt 1"));  // the editor still takes typing
-  EXPECT_EQ(Editor()->toPlainText(), U("fd 5\nrt 1"));
+  EXPECT_EQ(Editor()->text(), U("fd 5\nrt 1"));
 }
 
 TEST_F(MainWindowTest, OpenAsksFirstAndStartsWithTheCurrentName) {
@@ -467,7 +483,7 @@ TEST_F(MainWindowTest, OpenAsksFirstAndStartsWithTheCurrentName) {
   Trigger("K1");
   ASSERT_EQ(script.seen.size(), 2u);
   EXPECT_EQ(script.seen[1].initial_name, U("first.kv"));
-  EXPECT_EQ(Editor()->toPlainText(), U("fd 2"));
+  EXPECT_EQ(Editor()->text(), U("fd 2"));
   EXPECT_EQ(form_->CurrentFileName(), second);
 }
 
@@ -490,7 +506,7 @@ TEST_F(MainWindowTest, SaveUnderANameAppendsTheExtensionAndIsRememberedAfterNew)
   EXPECT_FALSE(form_->EditorModified());
 
   Trigger("K7");
-  EXPECT_TRUE(Editor()->toPlainText().isEmpty());
+  EXPECT_TRUE(Editor()->text().isEmpty());
   EXPECT_EQ(form_->windowTitle(), U("Kurovel Ver1.60 Taverin"));
   EXPECT_TRUE(form_->CurrentFileName().isEmpty());
   ModalScript script({ModalScript::Cancel()});
