@@ -1,0 +1,43 @@
+#pragma once
+// One pupil's program of the class report, run from its file's bytes on a fresh
+// surface and session within the report's limits, as every front end renders it:
+// kurovel-class on every core, the page in a worker.
+
+#include <cstdint>
+#include <exception>
+#include <string>
+
+#include "controllers/class_report.h"
+#include "engine/limits.h"
+#include "engine/picture.h"
+
+namespace kurovel {
+
+// How the programs of a class are run: the surface, the limits, the check.
+struct ClassSettings {
+  std::int32_t width = kDefaultSurfaceWidth;
+  std::int32_t height = kDefaultSurfaceHeight;
+  std::uint64_t max_commands = kClassMaxCommands;
+  double timeout_seconds = kClassTimeoutSeconds;
+  const Exercise* exercise = nullptr;  // the check, if any
+};
+
+// A program's row (without its PNG, which the front end encodes) and its final
+// drawing; the drawing is empty (0 x 0) when nothing ran.
+struct RenderedProgram {
+  ClassReportRow row;
+  Picture drawing;
+};
+
+// Runs the bytes of a program file as the Run button does, from the start state.
+// Never throws: bytes over kMaxProgramFileBytes (a front end reads at most one
+// byte more), bytes that are no program text and a failure inside Kurovel give the
+// row with the reason.
+RenderedProgram RenderProgramBytes(std::string file_name, std::string bytes, const ClassSettings& settings);
+
+// The row of a file that could not be read.
+ClassReportRow UnreadableProgramRow(std::string file_name);
+// The row of a file whose rendering failed inside Kurovel (such as out of memory).
+ClassReportRow CrashedProgramRow(std::string file_name, const std::exception& error);
+
+}  // namespace kurovel
