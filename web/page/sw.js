@@ -8,6 +8,7 @@ const FILES = [
   "js/boot.js", "js/main.js", "js/engine.js", "js/requests.js", "js/run_view.js", "js/editor_lines.js",
   "js/canvas_view.js", "js/dialogs.js", "js/menubar.js", "js/speed_menu.js", "js/help_window.js",
   "js/insertion_menu.js", "js/draft_store.js", "js/file_io.js",
+  "js/dom.js", "js/module_heap.js", "js/exercise_tab.js", "js/class_report.js", "js/class_worker.js",
   "icons/kurovel-128.png", "icons/kurovel-256.png",
 ];
 
