@@ -68,9 +68,8 @@ ClassReportRow RenderProgramFile(const fs::path& file, const ClassSettings& sett
   try {
     std::optional<std::string> bytes = ReadProgramBytes(file);
     if (!bytes) return UnreadableProgramRow(std::move(name));
-    RenderedProgram rendered = RenderProgramBytes(name, std::move(*bytes), settings);
-    if (rendered.drawing.Width() > 0) rendered.row.png = EncodePng(rendered.drawing);
-    return std::move(rendered.row);
+    return RenderProgramBytes(name, std::move(*bytes), settings,
+                              [](const Picture& drawing, ClassReportRow& row) { row.png = EncodePng(drawing); });
   } catch (const std::exception& error) {
     return CrashedProgramRow(std::move(name), error);
   }

@@ -41,7 +41,7 @@ std::string LimitDetail(std::uint64_t commands, const ClassSettings& settings) {
   return "時間切れ（" + FormatGeneral(settings.timeout_seconds) + " 秒）";
 }
 
-Picture RunAndDraw(std::string bytes, const ClassSettings& settings, ClassReportRow& row) {
+void RunAndDraw(std::string bytes, const ClassSettings& settings, ClassReportRow& row, const KeepDrawing& keep_drawing) {
   const TextEncoding encoding = DetectEncoding(bytes);
   if (encoding != TextEncoding::kShiftJis) bytes = ToCp932Program(bytes, encoding);
   LineBuffer lines = ProgramLines(bytes);
@@ -67,7 +67,7 @@ Picture RunAndDraw(std::string bytes, const ClassSettings& settings, ClassReport
   if (settings.exercise != nullptr) row.verdict = CheckExercise(*settings.exercise, session.turtle);
   Picture drawing(surface.Width(), surface.Height());
   surface.CopyPictureOut(drawing, surface.Width(), surface.Height());
-  return drawing;
+  keep_drawing(drawing, row);
 }
 
 ClassReportRow RowWithReason(std::string file_name, ClassOutcome outcome, std::string_view reason) {
@@ -80,23 +80,22 @@ ClassReportRow RowWithReason(std::string file_name, ClassOutcome outcome, std::s
 
 }  // namespace
 
-RenderedProgram RenderProgramBytes(std::string file_name, std::string bytes, const ClassSettings& settings) {
-  RenderedProgram rendered;
+ClassReportRow RenderProgramBytes(std::string file_name, std::string bytes, const ClassSettings& settings,
+                                  const KeepDrawing& keep_drawing) {
   if (bytes.size() > static_cast<std::uint64_t>(kMaxProgramFileBytes)) {
-    rendered.row = RowWithReason(std::move(file_name), ClassOutcome::kNotAProgram, kTooLargeReason);
-    return rendered;
+    return RowWithReason(std::move(file_name), ClassOutcome::kNotAProgram, kTooLargeReason);
   }
   if (FirstNulCharacter(bytes) != std::string::npos) {
-    rendered.row = RowWithReason(std::move(file_name), ClassOutcome::kNotAProgram, kNotTextReason);
-    return rendered;
+    return RowWithReason(std::move(file_name), ClassOutcome::kNotAProgram, kNotTextReason);
   }
-  rendered.row.file_name = std::move(file_name);
+  ClassReportRow row;
+  row.file_name = std::move(file_name);
   try {
-    rendered.drawing = RunAndDraw(std::move(bytes), settings, rendered.row);
+    RunAndDraw(std::move(bytes), settings, row, keep_drawing);
   } catch (const std::exception& error) {
-    rendered = RenderedProgram{CrashedProgramRow(std::move(rendered.row.file_name), error), Picture()};
+    return CrashedProgramRow(std::move(row.file_name), error);
   }
-  return rendered;
+  return row;
 }
 
 ClassReportRow UnreadableProgramRow(std::string file_name) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <string>
 
 #include "controllers/class_report.h"
@@ -22,18 +23,20 @@ struct ClassSettings {
   const Exercise* exercise = nullptr;  // the check, if any
 };
 
-// A program's row (without its PNG, which the front end encodes) and its final
-// drawing; the drawing is empty (0 x 0) when nothing ran.
-struct RenderedProgram {
-  ClassReportRow row;
-  Picture drawing;
-};
+// What a front end does with a program's final drawing: kurovel-class encodes it
+// as the row's PNG, the page hands it to the browser. It is called while the
+// run's surface still exists; handing the drawing out after the surface was freed
+// made the allocator give back and take again the memory of both for each file
+// (kurovel-class spent ten times as long in the system).
+using KeepDrawing = std::function<void(const Picture& drawing, ClassReportRow& row)>;
 
-// Runs the bytes of a program file as the Run button does, from the start state.
-// Never throws: bytes over kMaxProgramFileBytes (a front end reads at most one
-// byte more), bytes that are no program text and a failure inside Kurovel give the
-// row with the reason.
-RenderedProgram RenderProgramBytes(std::string file_name, std::string bytes, const ClassSettings& settings);
+// Runs the bytes of a program file as the Run button does, from the start state,
+// and gives the final drawing to keep_drawing. Never throws: bytes over
+// kMaxProgramFileBytes (a front end reads at most one byte more), bytes that are
+// no program text and a failure inside Kurovel (keep_drawing's included) give the
+// row with the reason, and no drawing.
+ClassReportRow RenderProgramBytes(std::string file_name, std::string bytes, const ClassSettings& settings,
+                                  const KeepDrawing& keep_drawing);
 
 // The row of a file that could not be read.
 ClassReportRow UnreadableProgramRow(std::string file_name);

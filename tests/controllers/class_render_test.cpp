@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "controllers/class_render.h"
@@ -12,6 +14,8 @@
 
 namespace kurovel {
 namespace {
+
+using Sizes = std::vector<std::pair<std::int32_t, std::int32_t>>;
 
 struct RenderCase {
   const char* name;
@@ -47,20 +51,29 @@ TEST(RenderProgramBytes, GivesEachFileItsRowAndDrawing) {
   };
   for (const RenderCase& c : cases) {
     SCOPED_TRACE(c.name);
-    const RenderedProgram rendered = RenderProgramBytes("p.kv", c.bytes, settings);
-    EXPECT_EQ(rendered.row.file_name, "p.kv");
-    EXPECT_EQ(rendered.row.outcome, c.outcome);
-    EXPECT_EQ(rendered.row.detail, c.detail);
-    EXPECT_EQ(rendered.row.commands, c.commands);
-    EXPECT_EQ(rendered.row.verdict ? std::optional(rendered.row.verdict->passed) : std::nullopt, c.passed);
-    EXPECT_TRUE(rendered.row.png.empty()) << "the front end encodes the drawing";
-    if (c.drawn) {
-      EXPECT_EQ(rendered.drawing.Width(), kDefaultSurfaceWidth);
-      EXPECT_EQ(rendered.drawing.Height(), kDefaultSurfaceHeight);
-    } else {
-      EXPECT_EQ(rendered.drawing.Width(), 0);
-    }
+    Sizes drawings;
+    const ClassReportRow row = RenderProgramBytes("p.kv", c.bytes, settings, [&](const Picture& drawing, ClassReportRow&) {
+      drawings.emplace_back(drawing.Width(), drawing.Height());
+    });
+    EXPECT_EQ(row.file_name, "p.kv");
+    EXPECT_EQ(row.outcome, c.outcome);
+    EXPECT_EQ(row.detail, c.detail);
+    EXPECT_EQ(row.commands, c.commands);
+    EXPECT_EQ(row.verdict ? std::optional(row.verdict->passed) : std::nullopt, c.passed);
+    const Sizes expected = c.drawn ? Sizes{{kDefaultSurfaceWidth, kDefaultSurfaceHeight}} : Sizes{};
+    EXPECT_EQ(drawings, expected);
   }
+}
+
+// What fails while the drawing is kept (such as out of memory) gives the crash's row.
+TEST(RenderProgramBytes, AFailureWhileKeepingTheDrawingIsReported) {
+  const ClassReportRow row = RenderProgramBytes("p.kv", "fd 10", ClassSettings{}, [](const Picture&, ClassReportRow& row) {
+    row.png = "half";
+    throw std::bad_alloc();
+  });
+  EXPECT_EQ(row.outcome, ClassOutcome::kCrashed);
+  EXPECT_EQ(row.file_name, "p.kv");
+  EXPECT_TRUE(row.png.empty());
 }
 
 // A time limit ends a loop that runs no command; every run starts from the start
@@ -70,14 +83,17 @@ TEST(RenderProgramBytes, TimeLimitAndAFreshSessionEachTime) {
   settings.timeout_seconds = 0.05;
   settings.width = 40;
   settings.height = 30;
-  const RenderedProgram idle = RenderProgramBytes("idle.kv", "repeat 2147483647\nrepeat 2147483647\nnext\nnext\n", settings);
-  EXPECT_EQ(idle.row.outcome, ClassOutcome::kLimit);
-  EXPECT_EQ(idle.row.detail, "時間切れ（0.05 秒）");
+  const auto ignore = [](const Picture&, ClassReportRow&) {};
+  const ClassReportRow idle =
+      RenderProgramBytes("idle.kv", "repeat 2147483647\nrepeat 2147483647\nnext\nnext\n", settings, ignore);
+  EXPECT_EQ(idle.outcome, ClassOutcome::kLimit);
+  EXPECT_EQ(idle.detail, "時間切れ（0.05 秒）");
 
-  RenderProgramBytes("colour.kv", "pd 5\ncol 255 0 0\nfd 10\n", settings);
-  const RenderedProgram line = RenderProgramBytes("line.kv", "ht\nfd 10\n", settings);
-  EXPECT_EQ(line.drawing.PixelAt(20, 10), clBlue);
-  EXPECT_EQ(line.drawing.PixelAt(22, 10), clWhite) << "a line one pixel wide";
+  RenderProgramBytes("wide.kv", "pd 5\nfd 10\n", settings, ignore);
+  Picture line;
+  RenderProgramBytes("line.kv", "ht\nfd 10\n", settings, [&](const Picture& drawing, ClassReportRow&) { line = drawing; });
+  EXPECT_EQ(line.PixelAt(20, 10), clBlue);
+  EXPECT_EQ(line.PixelAt(22, 10), clWhite) << "a line one pixel wide";
 }
 
 TEST(UnreadableProgramRow, SaysTheFileCannotBeRead) {

@@ -38,9 +38,7 @@ const char* Returned(std::string text) {
   return returned.c_str();
 }
 
-void KeepDrawing(PageClassReport& state, const Picture& drawing) {
-  state.drawing_width = drawing.Width();
-  state.drawing_height = drawing.Height();
+void KeepRgba(PageClassReport& state, const Picture& drawing) {
   state.rgba.resize(drawing.Pixels().size() * 4);
   std::uint8_t* out = state.rgba.data();
   for (const ColorValue pixel : drawing.Pixels()) {
@@ -49,6 +47,8 @@ void KeepDrawing(PageClassReport& state, const Picture& drawing) {
     *out++ = static_cast<std::uint8_t>(pixel >> 16);
     *out++ = 0xff;
   }
+  state.drawing_width = drawing.Width();
+  state.drawing_height = drawing.Height();
 }
 
 }  // namespace
@@ -80,13 +80,10 @@ EMSCRIPTEN_KEEPALIVE int kv_class_add(const char* name_utf8, const std::uint8_t*
     state.report.rows.push_back(UnreadableProgramRow(std::move(name)));
     return 0;
   }
-  RenderedProgram rendered = RenderProgramBytes(
-      name, std::string(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(std::max(size, 0))),
-      state.settings);
-  state.report.rows.push_back(std::move(rendered.row));
-  if (rendered.drawing.Width() == 0) return 0;
-  KeepDrawing(state, rendered.drawing);
-  return 1;
+  state.report.rows.push_back(RenderProgramBytes(
+      std::move(name), std::string(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(std::max(size, 0))),
+      state.settings, [&](const Picture& drawing, ClassReportRow&) { KeepRgba(state, drawing); }));
+  return state.drawing_width > 0 ? 1 : 0;
 }
 
 EMSCRIPTEN_KEEPALIVE int kv_class_drawing_width(void) { return State().drawing_width; }
