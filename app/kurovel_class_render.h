@@ -2,21 +2,13 @@
 // Runs a whole class's program files, each on its own surface and session, on
 // every core, and gathers the rows of the class report.
 
-#include <cstdint>
 #include <filesystem>
 #include <vector>
 
+#include "controllers/class_render.h"
 #include "controllers/class_report.h"
 
 namespace kurovel {
-
-struct ClassSettings {
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-  std::uint64_t max_commands = 0;
-  double timeout_seconds = 0.0;
-  const Exercise* exercise = nullptr;  // the check, if any
-};
 
 // The program files of the folder: its regular files (or links to them) whose
 // names end in ".kv" in any case, not those of subfolders. Throws

@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "files/output_files.h"
-#include "app/kurovel_run_limits.h"
 #include "app/kurovel_run_options.h"
-#include "app/kurovel_run_program.h"
 #include "app/program_arguments.h"
 #include "controllers/exercise_check.h"
+#include "controllers/headless_run.h"
+#include "controllers/run_limits.h"
 #include "controllers/state_json.h"
 #include "engine/deferred_not_xor_surface.h"
 #include "engine/picture.h"

@@ -15,6 +15,9 @@ inline constexpr const char* kVersionTabCaption = "バージョン情報";
 inline constexpr const char* kCommandListTabCaption = "命令一覧（めいれいいちらん）";
 inline constexpr const char* kExerciseTabCaption = "サンプル課題";
 inline constexpr const char* kSampleProgramTabCaption = "サンプルプログラム";
+// The button beside the exercise list that checks the drawing against the
+// selected exercise.
+inline constexpr const char* kCheckAnswerCaption = "答え合わせ";
 
 // The labels of the version page: product title, version, edition date and two
 // lines on the program's aim.

@@ -39,8 +39,7 @@ constexpr HelpLabel kVersionLabels[] = {
 };
 constexpr QRect kVersionNoteGeometry(8, 96, 409, 153);
 constexpr QRect kCloseButtonGeometry(200, 256, 65, 25);
-// 答え合わせ beside the exercise list, and the verdict under it.
-constexpr char kCheckAnswerCaption[] = "答え合わせ";
+// 答え合わせ (kCheckAnswerCaption) beside the exercise list, and the verdict under it.
 constexpr QRect kCheckAnswerGeometry(352, 32, 96, 25);
 constexpr QRect kVerdictGeometry(352, 64, 96, 193);
 constexpr char kExerciseTabName[] = "Form2.TabSheet3";

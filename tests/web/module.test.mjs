@@ -382,3 +382,60 @@ test("a slow run pauses and a change of speed ends the pause", async () => {
   assert.ok(performance.now() - started < 5 * 200, "the run did not wait out its pauses");
   assert.equal(JSON.parse(text("kv_state_json")).y, 223 - 5);
 });
+
+// kurovel-run --check on a UTF-8 program: the verdict of its state.
+function nativeCheck(programUtf8, exercise) {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), "kurovel-module-"));
+  try {
+    const program = path.join(folder, "program.kv");
+    fs.writeFileSync(program, programUtf8);
+    const state = path.join(folder, "state.json");
+    spawnSync(nativeRun, ["--check", String(exercise), "--state", state, program]);
+    const { check } = JSON.parse(fs.readFileSync(state, "utf8"));
+    return { exercise: check.exercise, passed: check.passed, message: check.message };
+  } finally {
+    fs.rmSync(folder, { recursive: true, force: true });
+  }
+}
+
+test("答え合わせ gives kurovel-run's verdict on the window's drawing for the line's exercise", async () => {
+  const cases = [
+    ["repeat 5\nfd 100\nrt 72\nnext", 4, "課題４　　正５角形を描く"],
+    ["repeat 5\nfd 100\nrt 72\nnext", 5, "課題5 正６角形"],
+    ["repeat 4\nfd 300\nrt 90\nnext", 1, "課題１　　正方形を描く"],
+    ["", 9, "課題９　　時計の目盛りを描く"],
+  ];
+  for (const [program, exercise, line] of cases) {
+    kv._kv_create(361, 446);
+    assert.equal(await run(program), 0);
+    assert.equal(withString(line, (p) => kv._kv_exercise_on_line(p)), exercise);
+    assert.deepEqual(JSON.parse(withString(line, (p) => kv.UTF8ToString(kv._kv_check_exercise(p)))),
+                     nativeCheck(program, exercise), line);
+  }
+  assert.deepEqual(JSON.parse(withString("メモ", (p) => kv.UTF8ToString(kv._kv_check_exercise(p)))),
+                   { exercise: 0, passed: false, message: "課題の行をクリックしてから、答え合わせをしてね" });
+  assert.equal(withString("メモ", (p) => kv._kv_exercise_on_line(p)), 0);
+});
+
+test("the class report: rows for files that cannot be read or are too large, the window untouched", async () => {
+  kv._kv_create(361, 446);
+  await run("pd 4\nfd 30");
+  const windowState = text("kv_state_json");
+  assert.equal(withString("5-1", (p) => kv._kv_class_begin(p, 10)), 1, "no exercise 10");
+  assert.equal(withString("5-1", (p) => kv._kv_class_begin(p, 2)), 0);
+  const add = (name, bytes) => withString(name, (p) => withBytes(bytes, (b, n) => kv._kv_class_add(p, b, n)));
+  assert.equal(add("gone.kv", null), 0);
+  assert.equal(add("big.kv", new Uint8Array(kv._kv_class_max_file_bytes() + 1).fill(0x61)), 0);
+  assert.equal(add("tri.kv", Buffer.from("repeat 3\nfd 90\nrt 120\nnext\n")), 1);
+  assert.deepEqual([kv._kv_class_drawing_width(), kv._kv_class_drawing_height()], [361, 446]);
+  const csv = buffer(kv._kv_class_csv(), kv._kv_class_text_size()).toString();
+  assert.deepEqual(csv.split("\r\n"), [
+    "\uFEFF\"ファイル\",\"実行\",\"実行の詳細\",\"判定\",\"判定の言葉\",\"命令の数\"",
+    "\"big.kv\",\"プログラムではありません\",\"ファイルが大きすぎます\",\"\",\"\",\"0\"",
+    "\"gone.kv\",\"読めません\",\"ファイルを読めません\",\"\",\"\",\"0\"",
+    "\"tri.kv\",\"最後まで実行\",\"\",\"合格\",\"できました！　正三角形です（１辺 90）\",\"6\"",
+    "",
+  ]);
+  assert.equal(text("kv_class_summary"), "3 本中 1 本が合格（課題２　正三角形）");
+  assert.equal(text("kv_state_json"), windowState, "the pupil's window is untouched");
+});

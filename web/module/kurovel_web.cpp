@@ -18,7 +18,10 @@
 #include <string_view>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "controllers/editor_text.h"
+#include "controllers/exercise_check.h"
 #include "controllers/program_window.h"
 #include "controllers/state_json.h"
 #include "controllers/window_texts.h"
@@ -441,5 +444,24 @@ EMSCRIPTEN_KEEPALIVE const char* kv_normalized(void) {
 }
 
 EMSCRIPTEN_KEEPALIVE const char* kv_trace(void) { return Returned(JoinUtf8(Current().window.session.trace.Lines())); }
+
+// --- 答え合わせ ----------------------------------------------------------------------
+
+EMSCRIPTEN_KEEPALIVE const char* kv_check_exercise(const char* selected_line_utf8) {
+  PageWindow& page = Current();
+  try {
+    const ExerciseVerdict verdict = CheckSelectedExercise(selected_line_utf8, page.window.session.turtle);
+    const nlohmann::json json{{"exercise", verdict.exercise}, {"passed", verdict.passed}, {"message", verdict.message}};
+    return Returned(json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+  } catch (const std::exception& error) {
+    Queued(page, ShowError(ErrorMessageOf(error)));
+    return Returned("null");
+  }
+}
+
+EMSCRIPTEN_KEEPALIVE int kv_exercise_on_line(const char* line_utf8) {
+  const Exercise* exercise = ExerciseOnLine(line_utf8);
+  return exercise != nullptr ? exercise->number : 0;
+}
 
 }  // extern "C"

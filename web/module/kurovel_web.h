@@ -170,4 +170,42 @@ const char* kv_normalized(void);
 // The trace lines, joined by "\n".
 const char* kv_trace(void);
 
+// --- 答え合わせ ----------------------------------------------------------------------
+// The verdict on the drawing since the last clear screen for the exercise that the
+// selected line of the exercise list names, as JSON:
+//   {"exercise": n (0 when the line names none), "passed": bool, "message": "..."}
+// or "null" when the check failed (an error note is queued).
+const char* kv_check_exercise(const char* selected_line_utf8);
+// The number of the exercise a line of the exercise list names, or 0.
+int kv_exercise_on_line(const char* line_utf8);
+
+// --- the class report ----------------------------------------------------------------
+// A teacher's report on a class's program files, as kurovel-class makes it: each
+// file runs in a fresh session of its own on a surface of kurovel-class's default
+// size, within its default limits (commands and time), so the pupil's drawing is
+// untouched. The page calls these from a worker (js/class_worker.js), one file at
+// a time, and encodes each drawing as PNG itself.
+//
+// Starts a new report: the folder's name as the report shows it, and the exercise
+// to check (1 to 9; 0 for none). Returns 1 for an exercise number out of range
+// (nothing is started), else 0.
+int kv_class_begin(const char* folder_utf8, int exercise);
+// The page reads at most this many bytes of a file plus one.
+double kv_class_max_file_bytes(void);
+// Adds a file's row: its name and bytes (NULL: the file could not be read). Returns
+// 1 when the run left a drawing, which kv_class_drawing_* then describe, else 0.
+int kv_class_add(const char* name_utf8, const std::uint8_t* bytes, int size);
+int kv_class_drawing_width(void);
+int kv_class_drawing_height(void);
+// The drawing as RGBA bytes, kv_class_drawing_width() pixels a row.
+const std::uint8_t* kv_class_drawing_rgba(void);
+// The PNG bytes of the last added row's drawing.
+void kv_class_set_png(const std::uint8_t* bytes, int size);
+// The report as one HTML file, its CSV (UTF-8 with a byte order mark) and its
+// summary line; kv_class_text_size() gives the size in bytes of the last of them.
+const char* kv_class_html(void);
+const char* kv_class_csv(void);
+const char* kv_class_summary(void);
+int kv_class_text_size(void);
+
 }  // extern "C"

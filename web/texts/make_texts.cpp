@@ -97,6 +97,7 @@ int main() {
       {"commandListTab", kCommandListTabCaption},
       {"exerciseTab", kExerciseTabCaption},
       {"sampleProgramTab", kSampleProgramTabCaption},
+      {"checkAnswer", kCheckAnswerCaption},
       {"productTitle", kProductTitle},
       {"versionLabel", kVersionLabel},
       {"editionDate", kEditionDate},

@@ -6,43 +6,13 @@
 // would then wait for the run and take over its promise; only kv_run itself goes
 // through ccall, with {async: true}.
 
+import { createHeap } from "./module_heap.js";
+
 export const RunResult = Object.freeze({ finished: 0, stopped: 1, unbalanced: 2, error: 3 });
 
 export function createEngine(kv, width, height) {
-  const decoder = new TextDecoder();
+  const { stringIn, withStrings, withBytes, string, textAt, bytesAt } = createHeap(kv);
   const rect = kv._malloc(16);
-
-  // A string copied into the module's heap for one call (never onto its stack,
-  // which a program of many megabytes would overflow).
-  function stringIn(value) {
-    const size = kv.lengthBytesUTF8(value) + 1;
-    const pointer = kv._malloc(size);
-    if (!pointer) throw new RangeError("out of memory");
-    kv.stringToUTF8(value, pointer, size);
-    return pointer;
-  }
-  function withStrings(values, call) {
-    const pointers = [];
-    try {
-      for (const value of values) pointers.push(stringIn(value));
-      return call(...pointers);
-    } finally {
-      pointers.forEach((pointer) => kv._free(pointer));
-    }
-  }
-  function withBytes(bytes, call) {
-    if (!bytes) return call(0, 0);
-    const pointer = kv._malloc(Math.max(1, bytes.length));
-    if (!pointer) throw new RangeError("out of memory");
-    try {
-      kv.HEAPU8.set(bytes, pointer);
-      return call(pointer, bytes.length);
-    } finally {
-      kv._free(pointer);
-    }
-  }
-  const string = (pointer) => kv.UTF8ToString(pointer);
-  const textAt = (pointer, size) => decoder.decode(kv.HEAPU8.subarray(pointer, pointer + size));
 
   // The request the flow waits on, or null when it has ended.
   function request(waiting) {
@@ -52,8 +22,7 @@ export function createEngine(kv, width, height) {
       kind,
       caption: string(kv._kv_request_caption()),
       text: textAt(kv._kv_request_text(), kv._kv_request_text_size()),
-      bytes: kind === "writeFile" ? kv.HEAPU8.slice(kv._kv_request_bytes(),
-                                                    kv._kv_request_bytes() + kv._kv_request_bytes_size()) : null,
+      bytes: kind === "writeFile" ? bytesAt(kv._kv_request_bytes(), kv._kv_request_bytes_size()) : null,
       buttons: string(kv._kv_request_buttons()),
       message: string(kv._kv_request_message()),
       dialog: string(kv._kv_request_dialog()),
@@ -127,6 +96,12 @@ export function createEngine(kv, width, height) {
     commandLine: (line) => withStrings([line], (p) => kv._kv_command_line(p)) === 0,
     setSpeed: (key) => withStrings([key], (p) => kv._kv_set_speed(p)) === 0,
     running: () => kv._kv_running() !== 0,
+    // 答え合わせ: the verdict on the drawing for the exercise the selected line of
+    // the exercise list names, { exercise, passed, message }, or null when the
+    // check failed (an error note says why).
+    checkExercise: (line) => JSON.parse(withStrings([line], (p) => string(kv._kv_check_exercise(p)))),
+    // The number of the exercise a line of the list names, or 0.
+    exerciseOnLine: (line) => withStrings([line], (p) => kv._kv_exercise_on_line(p)),
     // Waits of a run end with this (the page holds the run there while a box is open).
     set afterTurn(hook) { kv.afterTurn = hook; },
   };

@@ -1,12 +1,8 @@
-// The help window: modeless, four tabs (version page, command list, exercises,
-// sample programs). Hiding keeps the selected tab and whatever was typed.
-
-function make(tag, attributes = {}, text) {
-  const node = document.createElement(tag);
-  for (const [name, value] of Object.entries(attributes)) node.setAttribute(name, value);
-  if (text !== undefined) node.textContent = text;
-  return node;
-}
+// The help window: modeless, four tabs (version page, command list, exercises
+// with 答え合わせ and the class report, sample programs). Hiding keeps the
+// selected tab and whatever was typed.
+import { make } from "./dom.js";
+import { createExerciseTab } from "./exercise_tab.js";
 
 function versionPage(texts, close) {
   const page = make("div", { class: "version-page" });
@@ -28,7 +24,8 @@ function textPage(caption, lines) {
   return box;
 }
 
-export function createHelpWindow(texts) {
+// answerCheck: { checkAnswer(line), exerciseOnLine(line) } for the exercise tab.
+export function createHelpWindow(texts, answerCheck) {
   const root = make("section", { class: "help", role: "dialog", "aria-modal": "false",
                                  "aria-label": texts.helpCaption, hidden: "" });
   const hide = () => { root.hidden = true; };
@@ -40,7 +37,7 @@ export function createHelpWindow(texts) {
   const pages = [
     [texts.versionTab, versionPage(texts, hide)],
     [texts.commandListTab, textPage(texts.commandListTab, texts.commandList)],
-    [texts.exerciseTab, textPage(texts.exerciseTab, texts.exercises)],
+    [texts.exerciseTab, createExerciseTab(texts, answerCheck)],
     [texts.sampleProgramTab, textPage(texts.sampleProgramTab, texts.samplePrograms)],
   ];
   const tabList = make("div", { role: "tablist" });

@@ -38,7 +38,14 @@ export async function startWindow(kv, texts) {
   const runView = createRunView({ engine, dialogs, runButton, stopButton, speedMenu,
                                   editorLines: createEditorLines(editor, $("running-line")) });
   const canvas = createCanvasView(drawingArea, $("drawing-canvas"), engine, () => runView.take());
-  const help = createHelpWindow(texts);
+  const help = createHelpWindow(texts, {
+    checkAnswer(line) {
+      const verdict = engine.checkExercise(line);
+      if (!verdict) after();  // the error box
+      return verdict;
+    },
+    exerciseOnLine: engine.exerciseOnLine,
+  });
   createInsertionMenu(editor, texts.menuItems, { onError: (text) => dialogs.error(text),
                                                  clipboardUnavailable: texts.clipboardUnavailable });
   wireMenubar(document.querySelector(".menubar"));

@@ -10,6 +10,7 @@ import { chromium } from "playwright-core";
 export const root = resolve(dirname(fileURLToPath(import.meta.url)), "../../..");
 export const siteDir = process.env.KUROVEL_SITE ?? join(root, "build-web/site");
 export const runnerPath = process.env.KUROVEL_RUN ?? join(root, "build/app/kurovel-run");
+export const classReportPath = process.env.KUROVEL_CLASS ?? join(root, "build/app/kurovel-class");
 export const screenshotDir = join(root, "out/web");
 
 const CHROMIUM_ARGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/kurovel_run_limits.h"
+#include "controllers/run_limits.h"
 #include "controllers/state_json.h"
 #include "language/line_buffer.h"
 #include "language/session.h"

@@ -1,4 +1,4 @@
-#include "app/kurovel_run_limits.h"
+#include "controllers/run_limits.h"
 
 #include <algorithm>
 

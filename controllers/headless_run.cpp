@@ -1,4 +1,4 @@
-#include "app/kurovel_run_program.h"
+#include "controllers/headless_run.h"
 
 #include <string>
 #include <string_view>
