@@ -56,11 +56,14 @@ function fromBase64Url(text) {
   return bytes;
 }
 
-// The link that opens text on the page at pageUrl, or null when it would be longer
-// than maxLinkChars.
-export async function makeLink(text, pageUrl, { maxLinkChars }) {
+// The link that opens text on the page at pageUrl, or null when a link cannot hold
+// it: longer than maxLinkChars, or a text of more than maxProgramBytes, which no
+// page would open.
+export async function makeLink(text, pageUrl, { maxLinkChars, maxProgramBytes }) {
+  const bytes = new TextEncoder().encode(text);
+  if (bytes.length > maxProgramBytes) return null;
   const url = new URL(pageUrl);
-  url.hash = PREFIX + toBase64Url(await compress(new TextEncoder().encode(text)));
+  url.hash = PREFIX + toBase64Url(await compress(bytes));
   return url.href.length <= maxLinkChars ? url.href : null;
 }
 

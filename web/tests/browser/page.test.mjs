@@ -8,7 +8,7 @@ import { createHash } from "node:crypto";
 import { mkdirSync, readdirSync, readFileSync, statSync } from "node:fs";
 import { join } from "node:path";
 import { openSite, canvasPixels, runnerPixels, runnerMessages, differences, texts, screenshotDir, controls, siteDir,
-         draftKept, until } from "./harness.mjs";
+         draftKept, until, root } from "./harness.mjs";
 
 const TEXTS = texts();
 let site;
@@ -707,6 +707,21 @@ describe("screenshots", () => {
       await page.context().close();
     });
   }
+});
+
+describe("the README's picture", () => {
+  test("samples/spiral.kv run in the page, as the desktop's screenshot shows it", async () => {
+    mkdirSync(screenshotDir, { recursive: true });
+    const program = new TextDecoder("shift_jis").decode(readFileSync(join(root, "samples/spiral.kv")));
+    const page = await site.newPage({ viewport: { width: 960, height: 600 } });
+    const c = controls(page);
+    await c.editor.fill(program.replace(/\r\n/g, "\n"));
+    await c.runButton.click();
+    await c.enabled(c.runButton);
+    await waitForPaint(page);
+    await page.screenshot({ path: join(screenshotDir, "readme-page.png") });
+    await page.context().close();
+  });
 });
 
 describe("offline", () => {

@@ -136,6 +136,8 @@ describe("share by link", () => {
       return link.slice(0, at) + (link[at] === "A" ? "B" : "A") + link.slice(at + 1);
     }, DAMAGED],
     ["no base64url", () => `${site.baseUrl}#kv1=fd+100!`, DAMAGED],
+    ["with bytes after its program", () => `${site.baseUrl}#kv1=` +
+      Buffer.concat([deflateSync(Buffer.from("fd 100")), Buffer.from("more")]).toString("base64url"), DAMAGED],
     ["no UTF-8", () => linkFor(Buffer.from([0x82, 0xdc, 0xff])), DAMAGED],
     ["unpacks past the limit", () => linkFor(Buffer.alloc(TEXTS.shareLimits.maxProgramBytes + 1, 0x61)), TOO_LONG],
   ];
