@@ -158,6 +158,22 @@ Flow<> DocumentController::Restore(std::string text, std::string file_name, bool
   co_await ShowCaption();
 }
 
+Flow<> DocumentController::OpenShared(SharedLink link, std::string text) {
+  // The message is chosen before any co_await: GCC 12 miscompiles a conditional
+  // expression inside a co_await's operand.
+  std::string_view refusal;
+  if (link == SharedLink::kDamaged) refusal = kSharedLinkDamaged;
+  if (link == SharedLink::kTooLong || static_cast<std::int64_t>(text.size()) > kMaxSharedProgramBytes) {
+    refusal = kSharedLinkTooLong;
+  }
+  if (!refusal.empty()) {
+    co_await ShowMessage(MessageKind::kError, kApplicationTitle, refusal);
+    co_return;
+  }
+  if (!co_await DiscardAllowed()) co_return;
+  co_await Restore(std::move(text), {}, true);
+}
+
 Flow<bool> DocumentController::Load(std::string path) {
   const std::optional<TextEncoding> encoding = co_await WithProgress(kLoadingProgram, ReadIntoEditor(path));
   if (!encoding) co_return false;

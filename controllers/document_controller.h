@@ -22,6 +22,13 @@ namespace kurovel {
 inline constexpr std::string_view kProgramFilter = "Original Files|*.kv|All Files|*.*";
 inline constexpr std::string_view kProgramExtension = "kv";
 
+// What a front end made of a link that carries a program (the page's share links).
+enum class SharedLink {
+  kProgram,  // the program's text was read whole
+  kDamaged,  // the link was cut short or altered: no text can be read from it
+  kTooLong,  // the link, or the text it unpacks to, is longer than a link may hold
+};
+
 class DocumentController {
  public:
   // New program clears the drawing and forgets the background: turtle and pictures
@@ -51,6 +58,12 @@ class DocumentController {
   // the editor shows it under that file name and with that modified flag, and the
   // caption says it has not been saved while it is modified.
   Flow<> Restore(std::string text, std::string file_name, bool modified);
+  // A program from a shared link, which anyone may have made: after the question
+  // that 呼出 asks before unsaved changes are lost, the editor shows its text as a
+  // program not saved on this device (no file, modified, the caption says so).
+  // Nothing runs. A damaged or too-long link (a text over kMaxSharedProgramBytes
+  // included) is said in the error box and changes nothing.
+  Flow<> OpenShared(SharedLink link, std::string text);
 
   // The user changed the editor's text (typing, pasting, undo, redo, a drop of text).
   void EditorChanged() {

@@ -15,5 +15,10 @@ inline constexpr const char* kDropOneFile = "ドロップするファイルは1�
 inline constexpr const char* kSpeedMenuCaption = "速度";
 // After the caption while the editor shows a kept draft that was never saved.
 inline constexpr const char* kUnsavedMark = "（未保存）";
+// A program link that cannot be opened (the page's share links): nothing changes.
+inline constexpr const char* kSharedLinkDamaged =
+    "このリンクは壊れているため、プログラムを開けません。リンクが途中で切れていないか確かめてください。";
+inline constexpr const char* kSharedLinkTooLong =
+    "このリンクのプログラムは長すぎるため、開けません。プログラムはファイルで受け取ってください。";
 
 }  // namespace kurovel

@@ -52,4 +52,11 @@ inline constexpr double kClassTimeoutSeconds = 2.0;
 // The largest program file the editor takes.
 inline constexpr std::int64_t kMaxProgramFileBytes = std::int64_t{64} * 1024 * 1024;
 
+// A program shared by link (the page): the longest link made or opened, Chromium's
+// limit on a URL's length (a longer one it does not open at all), and the most text
+// a link's compressed program may unpack to, in UTF-8 bytes: what a program file may
+// hold, so that a small link cannot make the page unpack gigabytes.
+inline constexpr std::int64_t kMaxLinkChars = std::int64_t{2} * 1024 * 1024;
+inline constexpr std::int64_t kMaxSharedProgramBytes = kMaxProgramFileBytes;
+
 }  // namespace kurovel

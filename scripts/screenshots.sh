@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Writes screenshots of the editor's pop-up menu (with its "変数" sub-menu open)
-# and of each help tab to out/screenshots/, on a virtual X display.
+# Writes screenshots of the editor's pop-up menu (with its "変数" sub-menu open),
+# of each help tab and of the main window after a run of samples/spiral.kv (the
+# README's picture) to out/screenshots/, on a virtual X display.
 # Builds nothing: give it a build folder in which kurovel-help-screens is built.
 #   scripts/screenshots.sh build
 set -euo pipefail
@@ -34,4 +35,20 @@ kill "$pid"
 SHOT
   xvfb-run -a -s "-screen 0 1280x800x24" bash "$shot" "$kurovel" "$out/main-window-menu.png"
   echo "$out/main-window-menu.png"
+
+  # The main window alone, samples/spiral.kv opened from the command line and run
+  # with the step key (F8 starts a run at the chosen speed).
+  cat >"$shot" <<'SHOT'
+set -euo pipefail
+QT_QPA_PLATFORM=xcb "$1" samples/spiral.kv &
+pid=$!
+window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Kurovel Ver1\.60 Taverin' | head -n1)
+sleep 1
+xdotool windowfocus --sync "$window" key F8
+sleep 2
+import -window "$window" "$2"
+kill "$pid"
+SHOT
+  xvfb-run -a -s "-screen 0 1280x800x24" bash "$shot" "$kurovel" "$out/main-window.png"
+  echo "$out/main-window.png"
 fi

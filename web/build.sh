@@ -17,6 +17,17 @@ cmake --build "$out/cmake" -j "$jobs"
 mkdir -p "$out/site"
 if [ -d "$root/web/page" ]; then cp -R "$root/web/page/." "$out/site/"; fi
 cp "$out/cmake/kurovel.js" "$out/cmake/kurovel.wasm" "$out/site/"
+# --- the page's libraries from npm, pinned in web/package-lock.json (web/page/README.md) ---
+if [ -d "$root/web/page" ]; then
+  locked() { node -p "require('$root/web/package-lock.json').packages['node_modules/$1'].version"; }
+  installed() { node -p "require('$root/web/node_modules/$1/package.json').version" 2>/dev/null || true; }
+  if [ "$(installed qr)" != "$(locked qr)" ]; then (cd "$root/web" && npm ci --no-audit --no-fund); fi
+  mkdir -p "$out/site/js/vendor"
+  # The QR encoder of the share dialog: one self-contained ES module, with its licence.
+  cp "$root/web/node_modules/qr/index.js" "$out/site/js/vendor/qr.js"
+  cp "$root/web/node_modules/qr/LICENSE-MIT" "$out/site/js/vendor/qr.LICENSE-MIT.txt"
+fi
+# --- end of the page's libraries ---
 # --- the page's fixed texts (web/page/README.md) ---
 if [ -d "$root/web/page" ]; then
   node "$out/cmake/make_texts.js" > "$out/site/texts.json.tmp"

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "controllers/window_texts.h"
 #include "engine/color.h"
 #include "engine/limits.h"
 #include "engine/raster_surface.h"
@@ -276,6 +277,58 @@ TEST_F(DocumentTest, AKeptDraftIsShownAsUnsavedUntilItIsSaved) {
   clean.Drive(clean.document.Restore("fd 4", "", false));
   EXPECT_FALSE(clean.document.Modified());
   EXPECT_EQ(clean.front.caption, kTitle);
+}
+
+// A program from a shared link: the question of 呼出 first, then an unsaved program
+// without a file; a link that cannot be read changes nothing, and asks nothing.
+TEST_F(DocumentTest, ASharedLinkOpensAsAnUnsavedProgramOrChangesNothing) {
+  const std::string shared = "<script>alert(1)</script> fd 10";
+  const std::string unsaved = "fd 5 rt 9";
+  const std::string unsaved_caption = std::string(kTitle) + " （未保存）";
+  const struct {
+    const char* name;
+    const char* typed;  // typed into /p/b.kv first ("": b.kv unchanged)
+    SharedLink link;
+    std::string text;
+    std::vector<Choice> script;
+    // Expected afterwards.
+    std::string editor;
+    std::string file;
+    std::string caption;
+    std::vector<std::string> questions;
+    std::vector<std::string> messages;
+  } cases[] = {
+      {"unchanged editor", "", SharedLink::kProgram, shared, {}, shared, "", unsaved_caption, {}, {}},
+      {"changes, OK", " rt 9", SharedLink::kProgram, shared, {kOk}, shared, "", unsaved_caption, {kDiscard}, {}},
+      {"changes, Cancel", " rt 9", SharedLink::kProgram, shared, {kCancel}, unsaved, "/p/b.kv", Caption("/p/b.kv"),
+       {kDiscard}, {}},
+      {"damaged", " rt 9", SharedLink::kDamaged, "", {}, unsaved, "/p/b.kv", Caption("/p/b.kv"), {},
+       {kSharedLinkDamaged}},
+      {"too long", "", SharedLink::kTooLong, "", {}, "fd 5", "/p/b.kv", Caption("/p/b.kv"), {}, {kSharedLinkTooLong}},
+      {"a text over the limit", "", SharedLink::kProgram, std::string(kMaxSharedProgramBytes + 1, 'a'), {}, "fd 5",
+       "/p/b.kv", Caption("/p/b.kv"), {}, {kSharedLinkTooLong}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    DocumentHarness fresh;
+    fresh.OpenB(c.typed);
+    const bool modified_before = fresh.document.Modified();
+    fresh.front.script.assign(c.script.begin(), c.script.end());
+    fresh.Drive(fresh.document.OpenShared(c.link, c.text));
+    EXPECT_TRUE(fresh.front.script.empty()) << "questions left unasked";
+    EXPECT_EQ(fresh.front.editor, c.editor);
+    EXPECT_EQ(fresh.document.FileName(), c.file);
+    EXPECT_EQ(fresh.front.caption, c.caption);
+    EXPECT_EQ(fresh.front.questions, c.questions);
+    EXPECT_EQ(fresh.front.messages, c.messages);
+    const bool opened = c.file.empty();
+    EXPECT_EQ(fresh.document.HasUnsavedWork(), opened || modified_before) << "kept as a draft, asked about on leaving";
+    // Saving a shared program never writes over the file shown before it.
+    fresh.front.script = {Pick("/p/c.kv")};
+    fresh.Drive(fresh.document.Save());
+    EXPECT_EQ(fresh.front.files["/p/c.kv"], opened ? c.editor : "");
+    EXPECT_EQ(fresh.front.files["/p/b.kv"], opened ? "fd 5" : c.editor);
+  }
 }
 
 TEST_F(DocumentTest, ChangesGivenUpAtACloseCountAgainOnceTheUserTypes) {

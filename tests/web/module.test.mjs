@@ -257,6 +257,37 @@ test("flows say what went wrong with the desktop's messages and change nothing",
   }
 });
 
+test("a shared link: its text crosses whole, NUL included; its outcomes by name; an unknown one is damaged", () => {
+  const damaged = "このリンクは壊れているため、プログラムを開けません。リンクが途中で切れていないか確かめてください。";
+  const tooLong = "このリンクのプログラムは長すぎるため、開けません。プログラムはファイルで受け取ってください。";
+  const shared = "fd 10\0<script>\nrt 90";
+  const cases = [
+    { outcome: "program", editor: shared, messages: [] },
+    { outcome: "damaged", editor: "fd 1", messages: [damaged] },
+    { outcome: "tooLong", editor: "fd 1", messages: [tooLong] },
+    { outcome: "nonsense", editor: "fd 1", messages: [damaged] },
+  ];
+  for (const { outcome, editor, messages } of cases) {
+    kv._kv_create(361, 446);
+    const started = withString(outcome, (o) => withString(shared, (t) => kv._kv_open_shared(o, t, kv.lengthBytesUTF8(shared))));
+    const seen = drive(started, { editor: "fd 1" });
+    assert.equal(seen.editor, editor, outcome);
+    assert.deepEqual(seen.messages, messages, outcome);
+    assert.equal(kv._kv_unsaved_work(), outcome === "program" ? 1 : 0, outcome);
+  }
+});
+
+test("the drawing told in words follows the typed lines", () => {
+  kv._kv_create(361, 446);
+  const area = "描画エリアの大きさは 横 361 × 縦 446 ピクセルです。";
+  assert.equal(text("kv_drawing_description"), `まだ何も描かれていません。${area}`);
+  commandLine("pd 2 fd 100 rt 90 fd 50");
+  assert.equal(text("kv_drawing_description"), `線が 2 本描かれています（赤 2 本）。絵の大きさは 横 50 × 縦 100 ピクセル、${area}`);
+  commandLine("cls");
+  assert.equal(text("kv_drawing_description"), `まだ何も描かれていません。${area}`);
+  notes();
+});
+
 test("programs in other encodings are read with the desktop's notice", () => {
   const files = [
     [Buffer.from("まえに　１００\nみぎ　９０"), "まえに　１００\nみぎ　９０", "UTF-8"],

@@ -20,6 +20,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "controllers/drawing_description.h"
 #include "controllers/editor_text.h"
 #include "controllers/exercise_check.h"
 #include "controllers/program_window.h"
@@ -291,6 +292,14 @@ EMSCRIPTEN_KEEPALIVE int kv_restore(const char* text_utf8, const char* file_name
   return Started(page, [&] { return page.window.document.Restore(text_utf8, file_name_utf8, modified != 0); });
 }
 
+EMSCRIPTEN_KEEPALIVE int kv_open_shared(const char* outcome, const char* text_utf8, int size) {
+  PageWindow& page = Current();
+  const SharedLink link = SharedLinkNamed(outcome).value_or(SharedLink::kDamaged);
+  return Started(page, [&] {
+    return page.window.document.OpenShared(link, std::string(text_utf8, static_cast<std::size_t>(std::max(size, 0))));
+  });
+}
+
 EMSCRIPTEN_KEEPALIVE const char* kv_request_kind(void) { return RequestKindName(Current().request.kind).data(); }
 EMSCRIPTEN_KEEPALIVE const char* kv_request_caption(void) { return Current().request.caption.c_str(); }
 
@@ -462,6 +471,11 @@ EMSCRIPTEN_KEEPALIVE const char* kv_check_exercise(const char* selected_line_utf
 EMSCRIPTEN_KEEPALIVE int kv_exercise_on_line(const char* line_utf8) {
   const Exercise* exercise = ExerciseOnLine(line_utf8);
   return exercise != nullptr ? exercise->number : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* kv_drawing_description(void) {
+  PageWindow& page = Current();
+  return Returned(DrawingDescription(page.window.session.turtle.Path(), page.drawing.Width(), page.drawing.Height()));
 }
 
 }  // extern "C"

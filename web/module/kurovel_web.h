@@ -99,6 +99,11 @@ int kv_drop(const char* names_utf8, int count);
 // A kept draft after a reload: the editor shows it under that file name, with that
 // modified flag.
 int kv_restore(const char* text_utf8, const char* file_name_utf8, int modified);
+// A program from a shared link, as the page read the link: outcome "program" with
+// the text (size bytes of UTF-8, which may hold NUL), or "damaged" or "tooLong"
+// (an unknown outcome counts as damaged). Asks as 呼出 does before unsaved changes
+// are lost; the editor then shows the text as a program not yet saved. Nothing runs.
+int kv_open_shared(const char* outcome, const char* text_utf8, int size);
 // 背景を読み込む: answer the picture dialog with a name given to kv_keep_picture.
 int kv_load_background(void);
 // 名前を付けて作品を保存.
@@ -169,6 +174,8 @@ const char* kv_state_json(void);
 const char* kv_normalized(void);
 // The trace lines, joined by "\n".
 const char* kv_trace(void);
+// What is drawn, told in words for a screen reader (controllers/drawing_description.h).
+const char* kv_drawing_description(void);
 
 // --- 答え合わせ ----------------------------------------------------------------------
 // The verdict on the drawing since the last clear screen for the exercise that the

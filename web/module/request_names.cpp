@@ -52,6 +52,20 @@ constexpr NameTable<Answer, 6> kAnswerNames{{
     {Answer::kFailed, "failed"},
 }};
 
+constexpr NameTable<SharedLink, 3> kSharedLinkNames{{
+    {SharedLink::kProgram, "program"},
+    {SharedLink::kDamaged, "damaged"},
+    {SharedLink::kTooLong, "tooLong"},
+}};
+
+template <typename Value, std::size_t N>
+std::optional<Value> ValueNamed(const NameTable<Value, N>& table, std::string_view name) {
+  for (const auto& [value, value_name] : table) {
+    if (value_name == name) return value;
+  }
+  return std::nullopt;
+}
+
 template <typename Value, std::size_t N>
 std::string_view NameOf(const NameTable<Value, N>& table, Value value) {
   for (const auto& [entry, name] : table) {
@@ -67,11 +81,7 @@ std::string_view MessageKindName(MessageKind kind) { return NameOf(kMessageKindN
 std::string_view QuestionButtonsName(QuestionButtons buttons) { return NameOf(kQuestionButtonsNames, buttons); }
 std::string_view FileDialogKindName(FileDialogKind dialog) { return NameOf(kFileDialogKindNames, dialog); }
 
-std::optional<Answer> AnswerNamed(std::string_view name) {
-  for (const auto& [answer, answer_name] : kAnswerNames) {
-    if (answer_name == name) return answer;
-  }
-  return std::nullopt;
-}
+std::optional<Answer> AnswerNamed(std::string_view name) { return ValueNamed(kAnswerNames, name); }
+std::optional<SharedLink> SharedLinkNamed(std::string_view name) { return ValueNamed(kSharedLinkNames, name); }
 
 }  // namespace kurovel

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 
+#include "controllers/document_controller.h"
 #include "controllers/requests.h"
 
 namespace kurovel {
@@ -15,5 +16,8 @@ std::string_view QuestionButtonsName(QuestionButtons buttons);
 std::string_view FileDialogKindName(FileDialogKind dialog);
 // The answer of that name, or nothing for an unknown name.
 std::optional<Answer> AnswerNamed(std::string_view name);
+// What the page read from a shared link ("program", "damaged", "tooLong"), or
+// nothing for an unknown name.
+std::optional<SharedLink> SharedLinkNamed(std::string_view name);
 
 }  // namespace kurovel

@@ -13,7 +13,9 @@
 #include "controllers/run_speed.h"
 #include "controllers/window_texts.h"
 #include "controllers/window_title.h"
+#include "engine/limits.h"
 #include "files/program_text.h"
+#include "language/errors.h"
 #include "language/runner.h"
 #include "language/text_encoding.h"
 
@@ -119,6 +121,16 @@ int main() {
   }
   json += "},\n";
   json += "  \"speeds\": " + Speeds() + ",\n";
+  // The error box of a file that cannot be written, around its name (a PNG picture
+  // saved by the page says it as the desktop's pictures do).
+  const std::string marker = "\x01";
+  const std::string cannot_create = ErrorBoxText(CannotCreateMessage(marker));
+  const std::size_t name_at = cannot_create.find(marker);
+  json += "  \"cannotCreate\": [" + Quoted(cannot_create.substr(0, name_at)) + ", " +
+          Quoted(cannot_create.substr(name_at + marker.size())) + "],\n";
+  // What a share link may hold (the page checks both while it reads a link).
+  json += "  \"shareLimits\": {\"maxLinkChars\": " + std::to_string(kMaxLinkChars) +
+          ", \"maxProgramBytes\": " + std::to_string(kMaxSharedProgramBytes) + "},\n";
   json += "  \"menuItems\": " + MenuItems() + "\n}\n";
   std::fputs(json.c_str(), stdout);
   return std::ferror(stdout) ? 1 : 0;

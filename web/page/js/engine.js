@@ -66,6 +66,10 @@ export function createEngine(kv, width, height) {
     drop: (names) => request(withStrings([names.join("\n")], (p) => kv._kv_drop(p, names.length))),
     restore: ({ text, fileName, modified }) =>
       request(withStrings([text, String(fileName ?? "")], (t, f) => kv._kv_restore(t, f, modified ? 1 : 0))),
+    // A shared link as read (share_link.js): outcome "program" with its text, or
+    // "damaged" or "tooLong". The text crosses with its size, NUL characters and all.
+    openShared: ({ outcome, text = "" }) =>
+      request(withStrings([outcome, text], (o, t) => kv._kv_open_shared(o, t, kv.lengthBytesUTF8(text)))),
     // The reply to the request: { answer, text, bytes }; gives the next request, or null.
     answer: ({ answer = "done", text = "", bytes = null }) =>
       request(withStrings([answer, text], (a, t) => withBytes(bytes, (b, n) => kv._kv_answer(a, t, b, n)))),
@@ -77,6 +81,8 @@ export function createEngine(kv, width, height) {
     // Changes neither saved nor given up at a close: kept as the draft.
     unsavedWork: () => kv._kv_unsaved_work() !== 0,
     fileName: () => string(kv._kv_file_name()),
+    // What is drawn, in words for screen readers.
+    drawingDescription: () => string(kv._kv_drawing_description()),
     caption: () => string(kv._kv_caption()),
 
     // 実行: a KvRunResult once the run has ended.

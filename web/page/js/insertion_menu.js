@@ -1,5 +1,6 @@
 // The editor's insertion menu, built from the desktop program's item table:
-// right click (or a long press on a touch screen) in the editor opens it.
+// right click (or a long press on a touch screen) in the editor opens it, and so
+// does the panel's 挿入 button on a touch screen (openFrom).
 
 const LONG_PRESS_MS = 500;
 const LONG_PRESS_SLOP_PX = 10;
@@ -73,7 +74,8 @@ export function createInsertionMenu(editor, items, { onError, clipboardUnavailab
           const fitsRight = own.right + variables.offsetWidth <= window.innerWidth;
           variables.style.left = `${fitsRight ? own.width - 2 : 2 - variables.offsetWidth}px`;
           const room = window.innerHeight - variables.offsetHeight;
-          variables.style.top = `${Math.min(place.top, Math.max(0, room)) - own.top}px`;
+          // Offsets count from inside the menu's border.
+          variables.style.top = `${Math.min(place.top, Math.max(0, room)) - own.top - menu.clientTop}px`;
         }
       };
       button.addEventListener("click", () => toggle(true));
@@ -102,12 +104,16 @@ export function createInsertionMenu(editor, items, { onError, clipboardUnavailab
     variablesButton?.setAttribute("aria-expanded", "false");
   }
 
+  let opener = null;  // the button that opened the menu, if one did
   function close() {
     menu.hidden = true;
     closeVariables();
+    opener?.setAttribute("aria-expanded", "false");
+    opener = null;
   }
 
   function open(x, y) {
+    close();
     menu.hidden = false;
     const size = menu.getBoundingClientRect();
     menu.style.left = `${Math.max(0, Math.min(x, window.innerWidth - size.width))}px`;
@@ -153,5 +159,14 @@ export function createInsertionMenu(editor, items, { onError, clipboardUnavailab
   editor.addEventListener("pointerup", cancelPress);
   editor.addEventListener("pointercancel", cancelPress);
 
-  return { open, close, element: menu };
+  // Opens the menu beside a button: the words go in at the editor's caret, which
+  // the editor keeps while the button has the focus.
+  function openFrom(button) {
+    const place = button.getBoundingClientRect();
+    open(place.left, place.bottom);
+    opener = button;
+    opener.setAttribute("aria-expanded", "true");
+  }
+
+  return { open, openFrom, close, element: menu };
 }

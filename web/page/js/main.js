@@ -4,12 +4,17 @@
 import { createEngine } from "./engine.js";
 import { createCanvasView } from "./canvas_view.js";
 import { createDialogs, whenNoBoxOpen } from "./dialogs.js";
+import { createDrawingDescription } from "./drawing_description.js";
 import { createEditorLines } from "./editor_lines.js";
 import { createHelpWindow } from "./help_window.js";
 import { createInsertionMenu } from "./insertion_menu.js";
+import { keepAboveKeyboard } from "./keyboard_room.js";
 import { wireMenubar } from "./menubar.js";
+import { createPictureExport } from "./picture_export.js";
 import { createRequestPerformer } from "./requests.js";
 import { createRunView } from "./run_view.js";
+import { showShareDialog } from "./share_dialog.js";
+import { makeLink, readLink, withoutLink } from "./share_link.js";
 import { createSpeedMenu } from "./speed_menu.js";
 import { openDrafts } from "./drafts.js";
 import { pickDraft } from "./draft_picker.js";
@@ -46,9 +51,12 @@ export async function startWindow(kv, texts) {
     },
     exerciseOnLine: engine.exerciseOnLine,
   });
-  createInsertionMenu(editor, texts.menuItems, { onError: (text) => dialogs.error(text),
-                                                 clipboardUnavailable: texts.clipboardUnavailable });
+  const insertion = createInsertionMenu(editor, texts.menuItems, { onError: (text) => dialogs.error(text),
+                                                                   clipboardUnavailable: texts.clipboardUnavailable });
   wireMenubar(document.querySelector(".menubar"));
+  const pictures = createPictureExport({ canvas: $("drawing-canvas"), dialogs, texts });
+  const description = createDrawingDescription($("drawing-description"), engine);
+  const keyboard = keepAboveKeyboard();
 
   // The tab's draft follows the program's unsaved work; when it cannot be kept,
   // the page says so once and offers 保存.
@@ -73,10 +81,12 @@ export async function startWindow(kv, texts) {
     },
   });
 
-  // After each event: what it queued is shown and the draft follows the document.
+  // After each event: what it queued is shown, the drawing's description and the
+  // draft follow.
   function after() {
     runView.take();
     canvas.requestPaint();
+    description.update();
     keepDraft();
   }
   const flow = (start) => async () => {
@@ -119,6 +129,11 @@ export async function startWindow(kv, texts) {
     "load-background-item": flow(engine.loadBackground),
     "quit-button": flow(engine.close), "quit-item": flow(engine.close),
     "help-button": () => help.show(), "help-item": () => help.show(),
+    "insert-button": () => insertion.openFrom($("insert-button")),
+    "save-png-item": () => pictures.savePng(),
+    "print-item": () => pictures.print(),
+    "share-item": async () => showShareDialog(await makeLink(editor.value, location.href, texts.shareLimits),
+                                              texts.shareLimits),
   };
   for (const [id, handler] of Object.entries(clicks)) $(id).addEventListener("click", handler);
 
@@ -157,6 +172,8 @@ export async function startWindow(kv, texts) {
   new ResizeObserver(() => {
     clearTimeout(resizeTimer);
     resizeTimer = setTimeout(() => {
+      // An on-screen keyboard takes room for a while: the drawing stays as it is.
+      if (keyboard.covered()) return;
       const { width, height } = canvas.containerSize();
       if (width === engine.width() && height === engine.height()) return;
       engine.resize(width, height);
@@ -165,8 +182,20 @@ export async function startWindow(kv, texts) {
     }, RESIZE_SETTLE_MS);
   }).observe(drawingArea);
 
+  // A link that carries a program puts it into the editor as 呼出 would (the
+  // question first); the drafts of closed tabs are not offered then.
+  async function openLink() {
+    const shared = await readLink(location.href, texts.shareLimits);
+    if (!shared) return false;
+    history.replaceState(history.state, "", withoutLink(location.href));  // a reload opens it no more
+    flow(() => engine.openShared(shared))();
+    return true;
+  }
+  window.addEventListener("hashchange", openLink);
+
   commandBox.focus();
-  if (!own) {
+  const linked = await openLink();
+  if (!own && !linked) {
     pickDraft(await drafts.offered()).then((chosen) => chosen && drafts.take(chosen)).then((draft) => {
       if (draft) flow(() => engine.restore({ ...draft, modified: true }))();
     });

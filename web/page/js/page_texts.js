@@ -33,5 +33,17 @@ export const PageTexts = Object.freeze({
   },
 
   updateReady: "Kurovel の新しい版を使う準備ができました。読み込み直すと新しい版になります。",
+
+  shareCaption: "リンクで共有",
+  shareIntro: "このリンクを開くと、今のプログラムがエディターに入ります（実行はされません）。" +
+              "リンクをコピーして渡すか、QR コードをタブレットで読み取ってください。",
+  shareLink: "リンク",
+  copyLink: "リンクをコピー",
+  linkCopied: "リンクをコピーしました。",
+  copyByHand: "コピーできませんでした。選ばれたリンクを長押しするか Ctrl+C でコピーしてください。",
+  shareCode: "リンクの QR コード",
+  noCode: "このリンクは長いため、QR コードにできません。リンクをコピーして渡してください。",
+  linkTooLong: (maxLinkChars) => `このプログラムは長すぎるため、リンクにできません（リンクは ${maxLinkChars.toLocaleString("ja-JP")} 文字まで）。` +
+                                 "ファイルに保存して渡してください。",
   reload: "読み込み直す",
 });

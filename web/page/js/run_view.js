@@ -9,8 +9,12 @@ export function createRunView({ engine, dialogs, runButton, stopButton, editorLi
 
   const show = {
     buttons: ({ run, stop }) => {
+      const focused = document.activeElement;
       runButton.disabled = !run;
       stopButton.disabled = !stop;
+      // The keyboard keeps its place: from the button just disabled to the other.
+      if (focused === runButton && !run && stop) stopButton.focus();
+      if (focused === stopButton && !stop && run) runButton.focus();
     },
     light: ({ line }) => editorLines.light(line),
     select: ({ line }) => editorLines.select(line),

@@ -56,8 +56,9 @@ export async function openSite({ directory = siteDir } = {}) {
     // page takes its download path, which a test can observe. With ready false
     // the page is returned as soon as it has loaded, started or not, and errors
     // it throws are not collected.
+    // url: where the page starts (a share link, say), the site's address by default.
     async newPage({ viewport = { width: 1280, height: 800 }, serviceWorkers = "block", context = null,
-                    ready = true } = {}) {
+                    ready = true, url = baseUrl } = {}) {
       const ctx = context ?? await browser.newContext({ viewport, serviceWorkers, acceptDownloads: true });
       await ctx.addInitScript(() => {
         delete window.showOpenFilePicker;
@@ -66,16 +67,31 @@ export async function openSite({ directory = siteDir } = {}) {
       const page = await ctx.newPage();
       if (!ready) return page;
       page.on("pageerror", (error) => pageErrors.push(error.message));
-      await page.goto(baseUrl);
+      await page.goto(url);
       await page.waitForSelector("body[data-ready]");
       return page;
     },
+    // A context as a tablet or phone has it: touch, a coarse pointer, two device
+    // pixels to a CSS pixel.
+    touchContext: (viewport) => browser.newContext({ viewport, hasTouch: true, isMobile: true, deviceScaleFactor: 2,
+                                                      serviceWorkers: "block", acceptDownloads: true }),
     async close() {
       await browser.close();
       server.removeAllListeners("exit");
       server.kill();
     },
   };
+}
+
+// Resolves once condition(arg), run in the page, holds. (Playwright's waitForFunction
+// compiles its predicate with eval in the page, which the page's
+// Content-Security-Policy refuses.)
+export async function until(page, condition, arg, { timeout = 10_000 } = {}) {
+  for (const deadline = Date.now() + timeout; ;) {
+    if (await page.evaluate(condition, arg)) return;
+    if (Date.now() > deadline) throw new Error(`waited ${timeout} ms for ${condition}`);
+    await new Promise((resume) => setTimeout(resume, 20));
+  }
 }
 
 // The page's controls, found by their accessible names.
@@ -92,6 +108,7 @@ export function controls(page) {
     quitButton: button("終了"),
     helpButton: button("使い方"),
     saveButton: button("保存"),
+    insertButton: button("挿入"),
     // A menu of the menu bar ("ファイル", "ヘルプ", "速度") and one of its items.
     async chooseMenu(menu, item) {
       await page.getByRole("menuitem", { name: menu, exact: true }).click();

@@ -7,8 +7,8 @@ import assert from "node:assert/strict";
 import { cpSync, mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
-import { openSite, controls, draftKept, draftsLeft, siteDir, screenshotDir, texts, canvasPixels, runnerPixels, differences }
-  from "./harness.mjs";
+import { openSite, controls, draftKept, draftsLeft, siteDir, screenshotDir, texts, canvasPixels, runnerPixels, differences,
+         until } from "./harness.mjs";
 import { stampSite } from "../../stamp_site.mjs";
 
 const TEXTS = texts();
@@ -44,7 +44,7 @@ async function saveAs(page, name) {
 }
 // Waits until the editor shows text (a chosen draft is restored a moment after the choice).
 async function editorShows(page, text) {
-  await page.waitForFunction((text) => document.getElementById("program-editor").value === text, text, WAIT)
+  await until(page, (text) => document.getElementById("program-editor").value === text, text, WAIT)
     .catch(() => undefined);
   assert.equal(await controls(page).editor.inputValue(), text);
 }
