@@ -13,7 +13,7 @@ packages=(
   nlohmann-json3-dev libpng-dev
   clang libclang-rt-14-dev valgrind
   desktop-file-utils shared-mime-info libxml2-utils dpkg-dev file man-db
-  emscripten nodejs python3
+  emscripten nodejs python3 esbuild brotli
   npm chromium
 )
 

@@ -34,11 +34,18 @@ try {
   if (typeof WebAssembly !== "object" || typeof WebAssembly.instantiate !== "function") {
     throw new StartupFailure(NO_WEBASSEMBLY);
   }
-  const texts = await loading("texts.json", () => fetchJson(new URL("../texts.json", import.meta.url)));
-  const { loadModule } = await loading("js/module_loader.js", () => import("./module_loader.js"));
-  const glue = await loading("kurovel.js", () => import("../kurovel.js"));
-  const kv = await loading("kurovel.wasm", () => loadModule(glue, new URL("../kurovel.wasm", import.meta.url)));
-  const { startWindow } = await loading("js/main.js", () => import("./main.js"));
+  // Every file is asked for at once: one after the other, each would wait a
+  // round trip of a slow network for the one before.
+  const loader = loading("js/module_loader.js", () => import("./module_loader.js"));
+  const [texts, glue, module, { startWindow }, { startModule }] = await Promise.all([
+    loading("texts.json", () => fetchJson(new URL("../texts.json", import.meta.url))),
+    loading("kurovel.js", () => import("../kurovel.js")),
+    loader.then(({ compileModule }) =>
+      loading("kurovel.wasm", () => compileModule(new URL("../kurovel.wasm", import.meta.url)))),
+    loading("js/main.js", () => import("./main.js")),
+    loader,
+  ]);
+  const kv = await loading("kurovel.wasm", () => startModule(glue, module));
   await startWindow(kv, texts);
   statusLine.hidden = true;
   document.body.dataset.ready = "true";
