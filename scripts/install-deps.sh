@@ -14,7 +14,7 @@ packages=(
   clang libclang-rt-14-dev valgrind
   desktop-file-utils shared-mime-info libxml2-utils dpkg-dev file man-db
   emscripten nodejs python3 esbuild brotli
-  npm chromium
+  npm chromium webkit2gtk-driver
 )
 
 # A Node.js from elsewhere (NodeSource's package, say) brings its own npm and
