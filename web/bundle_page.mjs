@@ -2,9 +2,9 @@
 // bundle_page.mjs SITE_DIR): js/main.js and every module it imports become one
 // file in its place, so that a first visit asks for one script instead of a score
 // of them, each a round trip on a slow network. The modules taken into it are
-// removed from the site; js/boot.js and what it loads apart (js/module_loader.js)
-// stay as they are. The site's own copies are bundled, so that files the build
-// put there (a library from npm) are taken in too. esbuild is Debian's package.
+// removed from the site; js/boot.js, which loads it, stays as it is. The site's
+// own copies are bundled, so that files the build put there (a library from
+// npm) are taken in too. esbuild is Debian's package.
 import { execFileSync } from "node:child_process";
 import { mkdtempSync, readFileSync, rmSync } from "node:fs";
 import { tmpdir } from "node:os";

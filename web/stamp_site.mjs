@@ -1,7 +1,7 @@
 // Stamps an assembled site (run by web/build.sh; node stamp_site.mjs SITE_DIR):
 // - the module and its glue get one build stamp, made from both: a custom
 //   section of kurovel.wasm and an export of kurovel.js, which the page compares
-//   before it starts the module (web/page/js/module_loader.js);
+//   before it starts the module (web/page/js/boot.js);
 // - sw.js gets its cache name, made from the contents of every file of the site,
 //   and each file's SHA-256, which it checks when it installs them.
 // Stamping a stamped site again replaces the stamps. Stamping changes files, so it
