@@ -3,7 +3,7 @@
 // the Chromium tests do. Run by web/tests/webkit/run.sh (a virtual display).
 import { test, before, after, describe } from "node:test";
 import assert from "node:assert/strict";
-import { mkdtempSync, rmSync, writeFileSync } from "node:fs";
+import { mkdtempSync, readFileSync, rmSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
 import { differences, runnerPixels, siteDir, texts } from "../browser/harness.mjs";
@@ -14,6 +14,13 @@ import { openWebKit, pause, until } from "./harness.mjs";
 const TEXTS = texts();
 // The smallest touch target, in CSS pixels.
 const TOUCH_TARGET = 44;
+// What the page offers yet: the share action, and the touch layout with its
+// button that inserts commands.
+const INDEX = readFileSync(join(siteDir, "index.html"), "utf8");
+const SHARE_ITEM = "リンクで共有";
+const INSERT_BUTTON = ">挿入</button>";
+const NO_SHARING = !INDEX.includes(SHARE_ITEM) && `the page has no ${SHARE_ITEM} yet`;
+const NO_TOUCH_LAYOUT = !INDEX.includes(INSERT_BUTTON) && "the page has no touch layout (its 挿入 button) yet";
 let webkit;
 const work = mkdtempSync(join(tmpdir(), "kurovel-webkit-files-"));
 before(async () => { webkit = await openWebKit(); });
@@ -187,4 +194,63 @@ describe("nothing lost", () => {
       await server.close();
     }
   });
+});
+
+describe("sharing", () => {
+  test("a link made in one browser opens its program in another, as text, running nothing", { skip: NO_SHARING },
+       onPage({}, async (page) => {
+    const program = 'fd 10\n<img src=x onerror="window.ran = 1"><script>window.ran = 2</script>\nまえに　２０';
+    await page.fill(await page.byRole("textbox", "プログラム"), program);
+    await page.chooseMenu("ファイル", SHARE_ITEM);
+    const link = await until(() => page.session.execute(
+      "return document.querySelector('dialog[open] input, dialog[open] textarea')?.value || false;"));
+    assert.ok(link?.startsWith(webkit.baseUrl), `a link to the page: ${link}`);
+    const other = await webkit.newPage({ url: link });
+    try {
+      const editor = await other.byRole("textbox", "プログラム");
+      assert.equal(await until(async () => await other.value(editor) === program), true, "the program is in the editor");
+      assert.equal(await other.session.execute("return window.ran ?? null;"), null, "nothing in it ran");
+      await assertCanvasMatchesRunner(other, "", false);  // and nothing was drawn
+    } finally {
+      await webkit.closePage(other);
+    }
+  }));
+});
+
+// WebKit's WebDriver cannot make the pointer coarse, as a touch screen's is: the
+// page's rules for a coarse pointer are made to hold whatever the pointer, and
+// for a fine one never, and the boxes are measured in WebKit's layout.
+const TOUCH_SIZES = [[820, 1180], [1180, 820], [390, 844]];
+const emulateCoarsePointer = (page) => page.session.execute(`
+  const rules = (list) => [...list].flatMap((rule) => rule.cssRules ? [rule, ...rules(rule.cssRules)] : [rule]);
+  for (const sheet of document.styleSheets) {
+    for (const rule of rules(sheet.cssRules)) {
+      if (!rule.media) continue;
+      rule.media.mediaText = rule.media.mediaText.replaceAll("(pointer: coarse)", "(min-width: 0px)")
+                                                 .replaceAll("(pointer: fine)", "(max-width: 0px)");
+    }
+  }`);
+// Every control shown that is smaller than a touch target, and how far the page
+// reaches past the viewport's width.
+const touchLayout = (page) => page.session.execute(`
+  const controls = document.querySelectorAll("button, input, textarea, select, [role=menuitem], [role=tab]");
+  const small = [];
+  for (const control of controls) {
+    const box = control.getBoundingClientRect();
+    if (box.width === 0 || box.height === 0 || getComputedStyle(control).visibility === "hidden") continue;
+    if (box.width < ${TOUCH_TARGET} || box.height < ${TOUCH_TARGET}) {
+      small.push(\`\${control.id || control.textContent.trim()}: \${Math.round(box.width)}x\${Math.round(box.height)}\`);
+    }
+  }
+  return { small, overflow: document.documentElement.scrollWidth - innerWidth };`);
+
+describe("touch", () => {
+  for (const [width, height] of TOUCH_SIZES) {
+    test(`at ${width}x${height} every control is a touch target and nothing overflows`, { skip: NO_TOUCH_LAYOUT },
+         onPage({ width, height }, async (page) => {
+      await emulateCoarsePointer(page);
+      await pause(300);  // the drawing area follows its new size
+      assert.deepEqual(await touchLayout(page), { small: [], overflow: 0 });
+    }));
+  }
 });
