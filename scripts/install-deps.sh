@@ -13,8 +13,8 @@ packages=(
   nlohmann-json3-dev libpng-dev
   clang libclang-rt-14-dev valgrind
   desktop-file-utils shared-mime-info libxml2-utils dpkg-dev file man-db
-  emscripten nodejs python3
-  npm chromium
+  emscripten nodejs python3 esbuild brotli
+  npm chromium webkit2gtk-driver
 )
 
 # A Node.js from elsewhere (NodeSource's package, say) brings its own npm and

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the web edition with Emscripten into BUILD_DIR (default build-web):
 #   BUILD_DIR/site/            the static site: the page (web/page/, when present),
-#                              kurovel.js and kurovel.wasm
+#                              kurovel.js and kurovel.wasm, with .br and .gz copies
 #   BUILD_DIR/kurovel-run-web  kurovel-run under node, same options and exit statuses
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -34,9 +34,22 @@ if [ -d "$root/web/page" ]; then
   mv "$out/site/texts.json.tmp" "$out/site/texts.json"
 fi
 # --- end of the page's fixed texts ---
+# --- the page's scripts in one file (web/page/README.md) ---
+if [ -d "$root/web/page" ]; then node "$root/web/bundle_page.mjs" "$out/site"; fi
+# --- end of the page's scripts in one file ---
 # --- the build's stamps: module and glue paired, the offline cache (web/page/README.md) ---
 if [ -d "$root/web/page" ]; then node "$root/web/stamp_site.mjs" "$out/site"; fi
 # --- end of the build's stamps ---
+# --- precompressed copies, which web/serve.mjs and a school's server send as they are (README.md) ---
+if [ -d "$root/web/page" ]; then
+  find "$out/site" -type f \( -name '*.html' -o -name '*.js' -o -name '*.css' -o -name '*.json' \
+       -o -name '*.wasm' -o -name '*.webmanifest' -o -name '*.svg' \) -print0 |
+    while IFS= read -r -d '' file; do
+      brotli --best --force --keep -- "$file"
+      gzip --best --force --keep --no-name -- "$file"
+    done
+fi
+# --- end of the precompressed copies ---
 cp "$out/cmake/kurovel-run-web.js" "$out/cmake/kurovel-run-web.wasm" "$out/"
 
 cat > "$out/kurovel-run-web" <<'WRAPPER'

@@ -1,12 +1,14 @@
 // Stamps an assembled site (run by web/build.sh; node stamp_site.mjs SITE_DIR):
 // - the module and its glue get one build stamp, made from both: a custom
 //   section of kurovel.wasm and an export of kurovel.js, which the page compares
-//   before it starts the module (web/page/js/module_loader.js);
+//   before it starts the module (web/page/js/boot.js);
 // - sw.js gets its cache name, made from the contents of every file of the site,
 //   and each file's SHA-256, which it checks when it installs them.
-// Stamping a stamped site again replaces the stamps.
+// Stamping a stamped site again replaces the stamps. Stamping changes files, so it
+// removes the precompressed copies (FILE.br, FILE.gz), which web/build.sh makes
+// afresh afterwards; they are no files of the page of their own.
 import { createHash } from "node:crypto";
-import { readdirSync, readFileSync, statSync, writeFileSync } from "node:fs";
+import { existsSync, readdirSync, readFileSync, rmSync, statSync, writeFileSync } from "node:fs";
 import { join, resolve } from "node:path";
 import { pathToFileURL } from "node:url";
 
@@ -15,6 +17,7 @@ const GLUE_STAMP = /\nexport const buildStamp = "[0-9a-f]*";\n$/;
 const WORKER_BUILD = /^const BUILD = .*;$/m;
 // In the site but no part of the page: the worker itself and the build's notes.
 const NOT_KEPT = new Set(["sw.js", "README.md"]);
+const PRECOMPRESSED = /\.(br|gz)$/;
 
 const sha256 = (...parts) => {
   const hash = createHash("sha256");
@@ -64,7 +67,15 @@ function customSection(name, payload) {
   return Buffer.concat([Buffer.from([0]), leb128(body.length), body]);
 }
 
+// The site's files, by their names in it, precompressed copies included.
+const siteFiles = (site) => readdirSync(site, { recursive: true })
+  .map((name) => name.split("\\").join("/"))
+  .filter((name) => statSync(join(site, name)).isFile())
+  .sort();
+const isPrecompressedCopy = (site, name) => PRECOMPRESSED.test(name) && existsSync(join(site, name.replace(PRECOMPRESSED, "")));
+
 export function stampSite(site) {
+  for (const name of siteFiles(site)) if (isPrecompressedCopy(site, name)) rmSync(join(site, name));
   const wasmPath = join(site, "kurovel.wasm");
   const gluePath = join(site, "kurovel.js");
   const wasm = withoutSection(readFileSync(wasmPath), STAMP_SECTION);
@@ -73,10 +84,7 @@ export function stampSite(site) {
   writeFileSync(wasmPath, Buffer.concat([wasm, customSection(STAMP_SECTION, stamp)]));
   writeFileSync(gluePath, `${glue.replace(/\n*$/, "\n")}export const buildStamp = "${stamp}";\n`);
 
-  const files = readdirSync(site, { recursive: true })
-    .map((name) => name.split("\\").join("/"))
-    .filter((name) => !NOT_KEPT.has(name) && statSync(join(site, name)).isFile())
-    .sort();
+  const files = siteFiles(site).filter((name) => !NOT_KEPT.has(name));
   const digests = Object.fromEntries(files.map((name) => [name, sha256(readFileSync(join(site, name)))]));
   digests["./"] = digests["index.html"];  // the folder's address serves index.html
   const cache = `kurovel-${sha256(files.map((name) => `${digests[name]}  ${name}\n`).join("")).slice(0, 16)}`;

@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <exception>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -359,9 +358,12 @@ EMSCRIPTEN_KEEPALIVE int kv_keep_picture(const char* name_utf8, const std::uint8
     std::remove(name.c_str());
     return 0;
   }
-  std::ofstream file(name, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(bytes), std::max(size, 0));
-  return file.good() ? 0 : 1;
+  // stdio, not a stream: streams would bring every locale facet into the module.
+  std::FILE* file = std::fopen(name.c_str(), "wb");
+  if (file == nullptr) return 1;
+  const auto length = static_cast<std::size_t>(std::max(size, 0));
+  const bool written = std::fwrite(bytes, 1, length, file) == length;
+  return std::fclose(file) == 0 && written ? 0 : 1;
 }
 
 // --- the document ----------------------------------------------------------------

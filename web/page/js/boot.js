@@ -1,6 +1,9 @@
 // Starts the page: checks that the browser can run it, loads the fixed texts, the
 // module and the window's script, then hands them to the window (main.js). When
 // a step fails, the status line says why in Japanese instead of loading for ever.
+// The module (kurovel.js, its glue, and kurovel.wasm) starts only when the two
+// come from one build: the build stamps both (web/stamp_site.mjs), and a glue
+// beside a module of another build would fail in ways nobody can explain.
 
 // The page's own texts: they must show when nothing else could be loaded.
 const NO_WEBASSEMBLY = "このブラウザーは WebAssembly に対応していないため、Kurovel を動かせません。" +
@@ -11,22 +14,56 @@ const MISMATCHED_MODULE = "Kurovel のファイル kurovel.js と kurovel.wasm �
                           "サーバーのファイルが入れ替えの途中かもしれません。しばらくしてから、ページを読み込み直してください。";
 const cannotStart = (reason) => `Kurovel を起動できませんでした（${reason}）。ページを読み込み直してください。`;
 
+const STAMP_SECTION = "kurovel-build";
+
 class StartupFailure extends Error {}
+
+// The module and its glue are of different builds.
+class MismatchedBuild extends Error {}
 
 // Runs one step of the start; a failure names the file it needed.
 async function loading(file, step) {
   try {
     return await step();
   } catch (error) {
-    if (error?.name === "MismatchedBuild") throw new StartupFailure(MISMATCHED_MODULE, { cause: error });
+    if (error instanceof MismatchedBuild) throw new StartupFailure(MISMATCHED_MODULE, { cause: error });
     throw new StartupFailure(cannotLoad(file), { cause: error });
   }
 }
 
-async function fetchJson(url) {
+async function fetchOk(url) {
   const response = await fetch(url);
   if (!response.ok) throw new Error(`${response.status} ${response.statusText}`);
-  return response.json();
+  return response;
+}
+
+// Compiles the module; served as application/wasm it is compiled while it downloads.
+async function compileModule(url) {
+  const response = await fetchOk(url);
+  const type = response.headers.get("Content-Type")?.split(";")[0].trim();
+  if (typeof WebAssembly.compileStreaming === "function" && type === "application/wasm") {
+    return WebAssembly.compileStreaming(response);
+  }
+  return WebAssembly.compile(await response.arrayBuffer());
+}
+
+// Starts the glue on the compiled module, once their stamps agree.
+async function startModule({ default: factory, buildStamp }, module) {
+  const [section] = WebAssembly.Module.customSections(module, STAMP_SECTION);
+  const stamp = section ? new TextDecoder().decode(section) : null;
+  if (!buildStamp || stamp !== buildStamp) {
+    throw new MismatchedBuild(`kurovel.js ${buildStamp ?? "unstamped"}, kurovel.wasm ${stamp ?? "unstamped"}`);
+  }
+  // The glue instantiates the module compiled here; a failure rejects instead of
+  // leaving the glue waiting.
+  let failed;
+  const failure = new Promise((_, reject) => { failed = reject; });
+  return Promise.race([failure, factory({
+    instantiateWasm(imports, receive) {
+      WebAssembly.instantiate(module, imports).then((instance) => receive(instance, module), failed);
+      return {};
+    },
+  })]);
 }
 
 const statusLine = document.getElementById("status-line");
@@ -34,11 +71,15 @@ try {
   if (typeof WebAssembly !== "object" || typeof WebAssembly.instantiate !== "function") {
     throw new StartupFailure(NO_WEBASSEMBLY);
   }
-  const texts = await loading("texts.json", () => fetchJson(new URL("../texts.json", import.meta.url)));
-  const { loadModule } = await loading("js/module_loader.js", () => import("./module_loader.js"));
-  const glue = await loading("kurovel.js", () => import("../kurovel.js"));
-  const kv = await loading("kurovel.wasm", () => loadModule(glue, new URL("../kurovel.wasm", import.meta.url)));
-  const { startWindow } = await loading("js/main.js", () => import("./main.js"));
+  // Every file is asked for at once: one after the other, each would wait a
+  // round trip of a slow network for the one before.
+  const [texts, glue, module, { startWindow }] = await Promise.all([
+    loading("texts.json", async () => (await fetchOk(new URL("../texts.json", import.meta.url))).json()),
+    loading("kurovel.js", () => import("../kurovel.js")),
+    loading("kurovel.wasm", () => compileModule(new URL("../kurovel.wasm", import.meta.url))),
+    loading("js/main.js", () => import("./main.js")),
+  ]);
+  const kv = await loading("kurovel.wasm", () => startModule(glue, module));
   await startWindow(kv, texts);
   statusLine.hidden = true;
   document.body.dataset.ready = "true";

@@ -1,11 +1,12 @@
-// Serves the built site on a free local port and opens it in the system's
-// headless Chromium (no browser download).
-import { spawn, execFileSync } from "node:child_process";
+// Serves the built site on a free local port (web/serve.mjs, as `./dev web` does)
+// and opens it in the system's headless Chromium (no browser download).
+import { execFileSync } from "node:child_process";
 import { mkdtempSync, rmSync, existsSync, readFileSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join, resolve, dirname } from "node:path";
 import { fileURLToPath } from "node:url";
 import { chromium } from "playwright-core";
+import { serveSite } from "../../serve.mjs";
 
 export const root = resolve(dirname(fileURLToPath(import.meta.url)), "../../..");
 export const siteDir = process.env.KUROVEL_SITE ?? join(root, "build-web/site");
@@ -21,19 +22,7 @@ function startServer(directory) {
   if (!existsSync(join(directory, "index.html")) || !existsSync(join(directory, "kurovel.wasm"))) {
     throw new Error(`no built site in ${directory}: run web/build.sh first`);
   }
-  return new Promise((resolvePort, reject) => {
-    // The request log goes to stderr: left unread in a pipe, it would fill the pipe
-    // and stop the server after a few hundred requests.
-    const server = spawn("python3", ["-u", "-m", "http.server", "0", "--bind", "127.0.0.1", "--directory", directory],
-                         { stdio: ["ignore", "pipe", "ignore"] });
-    let output = "";
-    server.stdout.on("data", (chunk) => {
-      output += chunk;
-      const match = /port (\d+)/.exec(output);
-      if (match) resolvePort({ server, port: Number(match[1]) });
-    });
-    server.on("exit", (code) => reject(new Error(`http.server ended (${code}): ${output}`)));
-  });
+  return serveSite(directory);
 }
 
 // { browser, baseUrl, newPage(options), close() }; directory: what is served (the
@@ -42,11 +31,11 @@ export async function openSite({ directory = siteDir } = {}) {
   // Playwright gives every launch a fresh profile folder of its own.
   const browser = await chromium.launch({ executablePath: process.env.CHROMIUM ?? "/usr/bin/chromium",
                                           args: CHROMIUM_ARGS });
-  const { server, port } = await startServer(directory).catch(async (error) => {
+  const server = await startServer(directory).catch(async (error) => {
     await browser.close();
     throw error;
   });
-  const baseUrl = `http://127.0.0.1:${port}/`;
+  const baseUrl = `http://127.0.0.1:${server.port}/`;
   const pageErrors = [];
   return {
     browser,
@@ -77,8 +66,7 @@ export async function openSite({ directory = siteDir } = {}) {
                                                       serviceWorkers: "block", acceptDownloads: true }),
     async close() {
       await browser.close();
-      server.removeAllListeners("exit");
-      server.kill();
+      await server.close();
     },
   };
 }
