@@ -14,6 +14,9 @@ export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 emcmake cmake -S "$root/web" -B "$out/cmake" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$out/cmake" -j "$jobs"
 
+# Assembled afresh: a file the page no longer has must not stay in the site, where
+# the offline copy would keep it.
+rm -rf "$out/site"
 mkdir -p "$out/site"
 if [ -d "$root/web/page" ]; then cp -R "$root/web/page/." "$out/site/"; fi
 cp "$out/cmake/kurovel.js" "$out/cmake/kurovel.wasm" "$out/site/"

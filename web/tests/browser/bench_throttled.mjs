@@ -9,7 +9,7 @@
 //   node web/tests/browser/bench_throttled.mjs [rounds]
 // A benchmark, not a test: the figures depend on the machine and its load.
 import { loadavg } from "node:os";
-import { openSite, controls } from "./harness.mjs";
+import { openSite, controls, until } from "./harness.mjs";
 
 const CPU_SLOWDOWN = 4;
 const NETWORK = { offline: false, latency: 40, downloadThroughput: 10e6 / 8, uploadThroughput: 10e6 / 8 };
@@ -43,7 +43,7 @@ async function throttledPage(context) {
 
 async function visit(page, url) {
   await page.goto(url);
-  await page.waitForFunction(() => window.kurovelReadyAt !== undefined, null, { timeout: 60_000 });
+  await until(page, () => window.kurovelReadyAt !== undefined, null, { timeout: 60_000 });
   return page.evaluate(() => window.kurovelReadyAt);
 }
 
