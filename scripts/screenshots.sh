@@ -37,10 +37,13 @@ SHOT
   echo "$out/main-window-menu.png"
 
   # The main window alone, samples/spiral.kv opened from the command line and run
-  # with the step key (F8 starts a run at the chosen speed).
+  # with the step key (F8 starts a run at the chosen speed). Settings of their own,
+  # so that the speed is the first one (最高速) and the run has ended by the grab.
   cat >"$shot" <<'SHOT'
 set -euo pipefail
-QT_QPA_PLATFORM=xcb "$1" samples/spiral.kv &
+settings=$(mktemp -d)
+trap 'rm -rf "$settings"' EXIT
+XDG_CONFIG_HOME=$settings QT_QPA_PLATFORM=xcb "$1" samples/spiral.kv &
 pid=$!
 window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Kurovel Ver1\.60 Taverin' | head -n1)
 sleep 1

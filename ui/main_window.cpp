@@ -55,10 +55,14 @@ QFont GothicFont(int pixel_size) {
   return font;
 }
 
+// Black while the control can be used; a disabled one keeps the style's grey, so
+// that 中断 at rest and 実行 during a run look as unusable as they are.
 void MakeTextBlack(QWidget* widget) {
   QPalette palette = widget->palette();
-  for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text}) {
-    palette.setColor(role, Qt::black);
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text}) {
+      palette.setColor(group, role, Qt::black);
+    }
   }
   widget->setPalette(palette);
 }

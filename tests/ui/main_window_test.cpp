@@ -117,6 +117,12 @@ TEST_F(MainWindowTest, StartsWithTheDocumentedState) {
   EXPECT_TRUE(Editor()->text().isEmpty());
   EXPECT_TRUE(Button("Button6")->isEnabled());
   EXPECT_FALSE(Button("Button7")->isEnabled());
+  // The black caption is for usable buttons only: a disabled one is drawn grey.
+  for (const char* name : {"Button6", "Button7"}) {
+    const QPalette palette = Button(name)->palette();
+    EXPECT_EQ(palette.color(QPalette::Active, QPalette::ButtonText), QColor(Qt::black)) << name;
+    EXPECT_NE(palette.color(QPalette::Disabled, QPalette::ButtonText), QColor(Qt::black)) << name;
+  }
   EXPECT_EQ(Point({Turtle().x, Turtle().y}), SurfaceCenter(form_->Surface()));
   EXPECT_EQ(Turtle().heading, 0);
   EXPECT_EQ(Turtle().pen_down, true);
