@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/command_line_tool.h"
 #include "app/kurovel_class_options.h"
 #include "app/kurovel_class_render.h"
 #include "controllers/class_report.h"
@@ -21,15 +22,6 @@
 
 namespace kurovel {
 namespace {
-
-// Exit statuses, the sysexits values as kurovel-run uses them.
-enum ExitStatus : int {
-  kExitOk = 0,
-  kExitUsage = 64,
-  kExitNoInput = 66,
-  kExitSoftware = 70,
-  kExitCannotCreate = 73,
-};
 
 int Run(const ClassOptions& options) {
   namespace fs = std::filesystem;
@@ -74,13 +66,5 @@ int main(int argc, char** argv) {
     std::cout << ClassUsage();
     return kExitOk;
   }
-  try {
-    return Run(*parsed.options);
-  } catch (const std::bad_alloc&) {
-    std::cerr << "kurovel-class: out of memory\n";
-    return kExitSoftware;
-  } catch (const std::exception& error) {
-    std::cerr << "kurovel-class: internal error: " << error.what() << '\n';
-    return kExitSoftware;
-  }
+  return RunReportingFailures("kurovel-class", [&] { return Run(*parsed.options); });
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "files/output_files.h"
+#include "app/command_line_tool.h"
 #include "app/kurovel_run_options.h"
 #include "app/program_arguments.h"
 #include "controllers/exercise_check.h"
@@ -32,17 +33,12 @@
 namespace kurovel {
 namespace {
 
-// Exit statuses (the sysexits values for usage, input and output failures).
-enum ExitStatus : int {
-  kExitOk = 0,
+// Exit statuses: kurovel-run's own, below the sysexits ones (app/command_line_tool.h).
+enum RunExitStatus : int {
   kExitError = 1,
   kExitUnbalanced = 2,
   kExitLimit = 3,
   kExitCheckFailed = 4,
-  kExitUsage = 64,
-  kExitNoInput = 66,
-  kExitSoftware = 70,
-  kExitCannotCreate = 73,
 };
 
 int ExitStatusOf(const RunReport& report) {
@@ -140,14 +136,5 @@ int main(int argc, char** argv) {
     std::cout << RunUsage();
     return kExitOk;
   }
-  try {
-    return Run(*parsed.options);
-  } catch (const std::bad_alloc&) {
-    // Outputs are written only at the very end, so none was begun.
-    std::cerr << "kurovel-run: out of memory\n";
-    return kExitSoftware;
-  } catch (const std::exception& error) {
-    std::cerr << "kurovel-run: internal error: " << error.what() << '\n';
-    return kExitSoftware;
-  }
+  return RunReportingFailures("kurovel-run", [&] { return Run(*parsed.options); });
 }

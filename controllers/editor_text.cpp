@@ -1,5 +1,6 @@
 #include "controllers/editor_text.h"
 
+#include "language/cp932.h"
 #include "language/text_encoding.h"
 
 namespace kurovel {
@@ -19,5 +20,15 @@ LineBuffer EditorLinesCp932(std::string_view text_utf8) {
 }
 
 std::string TypedLineCp932(std::string_view text_utf8) { return ToCp932Program(text_utf8, TextEncoding::kUtf8); }
+
+std::string ListTextUtf8(const LineBuffer& lines, std::uint64_t omitted) {
+  std::string text;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) text += '\n';
+    text += Cp932ToUtf8(lines[i]);
+  }
+  if (omitted > 0) text += (lines.empty() ? "" : "\n") + ("（以下 " + std::to_string(omitted) + " 行は省略しました）");
+  return text;
+}
 
 }  // namespace kurovel

@@ -6,24 +6,9 @@
 #include "controllers/window_texts.h"
 #include "language/errors.h"
 #include "language/normalizer.h"
+#include "language/scoped_count.h"
 
 namespace kurovel {
-
-namespace {
-
-// Counts the command-box lines that are running, also when one throws.
-class TypedLine {
- public:
-  explicit TypedLine(int& counter) : counter_(counter) { ++counter_; }
-  ~TypedLine() { --counter_; }
-  TypedLine(const TypedLine&) = delete;
-  TypedLine& operator=(const TypedLine&) = delete;
-
- private:
-  int& counter_;
-};
-
-}  // namespace
 
 // What the program runner needs of its caller: the program and the buttons, and
 // the warning box.
@@ -126,7 +111,7 @@ void RunController::CommandLine(std::string_view text_utf8) {
   const std::string line = NormalizeLine(TypedLineCp932(text_utf8));
   std::string message;
   try {
-    const TypedLine typed(typed_lines_);
+    const ScopedCount typed(typed_lines_);  // the command-box lines that are running
     session_.executor.ExecuteLine(line);
   } catch (const std::exception& error) {
     message = ErrorBoxText(ErrorMessageOf(error));

@@ -7,6 +7,7 @@
 #include "language/errors.h"
 #include "language/normalizer.h"
 #include "language/numbers.h"
+#include "language/scoped_count.h"
 
 namespace kurovel {
 namespace {
@@ -28,18 +29,6 @@ bool StartsWithVarIgnoringCase(std::string_view text) {
   auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
   return lower(text[0]) == 'v' && lower(text[1]) == 'a' && lower(text[2]) == 'r';
 }
-
-// Counts the calls of RunProgram that have not returned, also when they throw.
-class ActiveRun {
- public:
-  explicit ActiveRun(int& counter) : counter_(counter) { ++counter_; }
-  ~ActiveRun() { --counter_; }
-  ActiveRun(const ActiveRun&) = delete;
-  ActiveRun& operator=(const ActiveRun&) = delete;
-
- private:
-  int& counter_;
-};
 
 }  // namespace
 
@@ -134,7 +123,7 @@ void WriteBlockTrace(const BlockTables& t, const LineBuffer& program, TraceList&
 }
 
 RunOutcome ProgramRunner::RunProgram(RunnerHost& host) {
-  const ActiveRun active(active_runs_);
+  const ScopedCount active(active_runs_);  // the calls of RunProgram that have not returned
   run_enabled_ = true;
   host.SetStopEnabled(true);
   host.SetRunEnabled(false);

@@ -22,9 +22,9 @@
 #include <optional>
 #include <span>
 
+#include "controllers/editor_text.h"
 #include "controllers/exercise_check.h"
 #include "controllers/window_rules.h"
-#include "language/cp932.h"
 #include "language/errors.h"
 #include "ui/dialogs.h"
 #include "ui/drawing_area.h"
@@ -40,8 +40,6 @@ namespace kurovel {
 
 namespace {
 
-// The trace view's last line when the trace was too long to keep whole.
-constexpr const char* kTraceOmitted = "（以下 %1 行は省略しました）";
 // A running program gives the window its turn once this much run time has passed.
 constexpr auto kTurnInterval = std::chrono::milliseconds(2);
 
@@ -347,11 +345,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // The hidden lists show the trace and the normalised program whenever someone makes them visible.
     const Session& session = window_.session;
     const bool trace = watched == trace_view_;
-    const LineBuffer& lines = trace ? session.trace.Lines() : session.runner.NormalizedProgram();
-    QStringList text;
-    for (const std::string_view line : lines) text << Utf8(Cp932ToUtf8(line));
-    if (trace && session.trace.Omitted() > 0) text << QString::fromUtf8(kTraceOmitted).arg(session.trace.Omitted());
-    static_cast<QPlainTextEdit*>(watched)->setPlainText(text.join(QLatin1Char('\n')));
+    const std::string text = trace ? ListTextUtf8(session.trace.Lines(), session.trace.Omitted())
+                                   : ListTextUtf8(session.runner.NormalizedProgram());
+    static_cast<QPlainTextEdit*>(watched)->setPlainText(Utf8(text));
   }
   return QMainWindow::eventFilter(watched, event);
 }

@@ -45,17 +45,6 @@ constexpr const char* kPictureFolder = "/pictures";
 
 std::int32_t ClampSide(int side) { return std::clamp<std::int32_t>(side, 1, kMaxPictureSide); }
 
-std::string JoinUtf8(const LineBuffer& lines) {
-  std::string text;
-  bool first = true;
-  for (const std::string_view line : lines) {
-    if (!first) text += '\n';
-    first = false;
-    text += Cp932ToUtf8(line);
-  }
-  return text;
-}
-
 // The page's program window and what the C API keeps of it between calls.
 struct PageWindow {
   PageWindow(std::int32_t width, std::int32_t height)
@@ -451,10 +440,13 @@ EMSCRIPTEN_KEEPALIVE const char* kv_state_json(void) {
 EMSCRIPTEN_KEEPALIVE const char* kv_normalized(void) {
   PageWindow& page = Current();
   const Session& session = page.window.session;
-  return Returned(JoinUtf8(page.last_was_run ? session.runner.NormalizedProgram() : page.report.normalized));
+  return Returned(ListTextUtf8(page.last_was_run ? session.runner.NormalizedProgram() : page.report.normalized));
 }
 
-EMSCRIPTEN_KEEPALIVE const char* kv_trace(void) { return Returned(JoinUtf8(Current().window.session.trace.Lines())); }
+EMSCRIPTEN_KEEPALIVE const char* kv_trace(void) {
+  const TraceList& trace = Current().window.session.trace;
+  return Returned(ListTextUtf8(trace.Lines(), trace.Omitted()));
+}
 
 // --- 答え合わせ ----------------------------------------------------------------------
 

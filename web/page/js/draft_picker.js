@@ -2,27 +2,21 @@
 // page with one button per draft, newest first, and one to start without them
 // (Esc too). The arrow keys move between the drafts; a tap or Enter takes one.
 import { showModalBox } from "./dialogs.js";
+import { make } from "./dom.js";
 import { PageTexts } from "./page_texts.js";
-
-function element(tag, className, text) {
-  const node = document.createElement(tag);
-  node.className = className;
-  if (text !== undefined) node.textContent = text;
-  return node;
-}
 
 // Resolves to the chosen summary, or null.
 export function pickDraft(summaries) {
   if (summaries.length === 0) return Promise.resolve(null);
   return new Promise((resolve) => {
     let chosen = null;
-    const dialog = element("dialog", "box draft-picker");
+    const dialog = make("dialog", { class: "box draft-picker" });
     dialog.setAttribute("aria-label", PageTexts.draftsCaption);
-    const list = element("div", "draft-list");
+    const list = make("div", { class: "draft-list" });
     list.setAttribute("role", "group");
     list.setAttribute("aria-label", PageTexts.draftsCaption);
     for (const summary of summaries) {
-      const choice = element("button", "draft-choice", PageTexts.draftChoice(summary));
+      const choice = make("button", { class: "draft-choice" }, PageTexts.draftChoice(summary));
       choice.type = "button";
       choice.addEventListener("click", () => {
         chosen = summary;
@@ -37,13 +31,13 @@ export function pickDraft(summaries) {
       const choices = [...list.children];
       choices[(choices.indexOf(document.activeElement) + step + choices.length) % choices.length].focus();
     });
-    const without = element("button", "", PageTexts.startWithout);
+    const without = make("button", {}, PageTexts.startWithout);
     without.type = "button";
     without.addEventListener("click", () => dialog.close());
-    const buttons = element("div", "box-buttons");
+    const buttons = make("div", { class: "box-buttons" });
     buttons.append(without);
-    dialog.append(element("div", "box-caption", PageTexts.draftsCaption),
-                  element("p", "draft-intro", PageTexts.draftsIntro), list, buttons);
+    dialog.append(make("div", { class: "box-caption" }, PageTexts.draftsCaption),
+                  make("p", { class: "draft-intro" }, PageTexts.draftsIntro), list, buttons);
     dialog.addEventListener("close", () => resolve(chosen));
     showModalBox(dialog);
     list.firstElementChild.focus();

@@ -1,16 +1,13 @@
 // The editor's insertion menu, built from the desktop program's item table:
 // right click (or a long press on a touch screen) in the editor opens it, and so
 // does the panel's 挿入 button on a touch screen (openFrom).
+import { make } from "./dom.js";
 
 const LONG_PRESS_MS = 500;
 const LONG_PRESS_SLOP_PX = 10;
 
 function menuButton(caption) {
-  const button = document.createElement("button");
-  button.type = "button";
-  button.setAttribute("role", "menuitem");
-  button.textContent = caption;
-  return button;
+  return make("button", { type: "button", role: "menuitem" }, caption);
 }
 
 // The editor receives text as the user's own typing would: one undoable edit
@@ -54,11 +51,7 @@ export function createInsertionMenu(editor, items, { onError, clipboardUnavailab
     if (item.kind === "submenu") {
       button.setAttribute("aria-haspopup", "true");
       button.setAttribute("aria-expanded", "false");
-      const arrow = document.createElement("span");
-      arrow.className = "submenu-arrow";
-      arrow.setAttribute("aria-hidden", "true");
-      arrow.textContent = "▸";
-      button.append(arrow);
+      button.append(make("span", { class: "submenu-arrow", "aria-hidden": "true" }, "▸"));
       variables = document.createElement("div");
       variables.className = "popup";
       variables.setAttribute("role", "menu");

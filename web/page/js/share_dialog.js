@@ -3,6 +3,7 @@
 // in web/package-lock.json) is copied into the site by web/build.sh and loaded
 // only when a dialog needs it.
 import { showModalBox } from "./dialogs.js";
+import { make } from "./dom.js";
 import { PageTexts } from "./page_texts.js";
 
 // Modules of white around the code, as scanners expect.
@@ -10,16 +11,8 @@ const QUIET_ZONE = 4;
 // Medium error correction where the link fits, else the most the code holds.
 const CORRECTION_LEVELS = ["medium", "low"];
 
-function element(tag, className, text) {
-  const node = document.createElement(tag);
-  if (className) node.className = className;
-  if (text !== undefined) node.textContent = text;
-  return node;
-}
-
 function button(caption, onClick) {
-  const node = element("button", "", caption);
-  node.type = "button";
+  const node = make("button", { type: "button" }, caption);
   node.addEventListener("click", onClick);
   return node;
 }
@@ -39,7 +32,7 @@ async function qrModules(link) {
 // One canvas pixel per module; the stylesheet scales it up without smoothing.
 function drawCode(modules) {
   const size = modules.length;
-  const canvas = element("canvas", "share-code");
+  const canvas = make("canvas", { class: "share-code" });
   canvas.width = size;
   canvas.height = size;
   canvas.setAttribute("role", "img");
@@ -68,31 +61,31 @@ async function copy(field, said) {
 // Shows the dialog for link (null: the program is too long for a link); resolves
 // once it is closed.
 export async function showShareDialog(link, { maxLinkChars }) {
-  const dialog = element("dialog", "box share");
+  const dialog = make("dialog", { class: "box share" });
   dialog.setAttribute("aria-label", PageTexts.shareCaption);
-  const body = element("div", "share-body");
+  const body = make("div", { class: "share-body" });
   const close = button(PageTexts.close, () => dialog.close());
   let first = close;
   if (link === null) {
-    body.append(element("p", "", PageTexts.linkTooLong(maxLinkChars)));
+    body.append(make("p", {}, PageTexts.linkTooLong(maxLinkChars)));
   } else {
-    const field = element("input");
+    const field = make("input");
     field.type = "text";
     field.readOnly = true;
     field.value = link;
     field.setAttribute("aria-label", PageTexts.shareLink);
-    const said = element("p", "share-copied");
+    const said = make("p", { class: "share-copied" });
     said.setAttribute("role", "status");
     first = button(PageTexts.copyLink, () => copy(field, said));
-    const row = element("div", "share-link");
+    const row = make("div", { class: "share-link" });
     row.append(field, first);
     const modules = await qrModules(link);
-    body.append(element("p", "", PageTexts.shareIntro), row, said,
-                modules ? drawCode(modules) : element("p", "", PageTexts.noCode));
+    body.append(make("p", {}, PageTexts.shareIntro), row, said,
+                modules ? drawCode(modules) : make("p", {}, PageTexts.noCode));
   }
-  const buttons = element("div", "box-buttons");
+  const buttons = make("div", { class: "box-buttons" });
   buttons.append(close);
-  dialog.append(element("div", "box-caption", PageTexts.shareCaption), body, buttons);
+  dialog.append(make("div", { class: "box-caption" }, PageTexts.shareCaption), body, buttons);
   const closed = new Promise((resolve) => dialog.addEventListener("close", resolve, { once: true }));
   showModalBox(dialog);
   first.focus();

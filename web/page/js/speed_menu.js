@@ -1,5 +1,6 @@
 // The speed menu 速度: its items (captions and keys from the desktop's table, in
 // texts.json), the chosen one checked and remembered for the next visit.
+import { make } from "./dom.js";
 
 const STORAGE_KEY = "kurovel.speed";
 
@@ -7,15 +8,8 @@ export function createSpeedMenu({ opener, items, caption, speeds, onChoose }) {
   opener.textContent = caption;
   const buttons = new Map();
   for (const { caption: itemCaption, key } of speeds) {
-    const button = document.createElement("button");
-    button.type = "button";
-    button.setAttribute("role", "menuitemradio");
-    button.setAttribute("aria-checked", "false");
-    const check = document.createElement("span");
-    check.className = "check";
-    check.setAttribute("aria-hidden", "true");
-    check.textContent = "●";
-    button.append(check, itemCaption);
+    const button = make("button", { type: "button", role: "menuitemradio", "aria-checked": "false" });
+    button.append(make("span", { class: "check", "aria-hidden": "true" }, "●"), itemCaption);
     button.addEventListener("click", () => onChoose(key));
     items.append(button);
     buttons.set(key, button);

@@ -11,7 +11,8 @@ import { execFileSync } from "node:child_process";
 import { mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
-import { openSite, controls, texts, root, screenshotDir, classReportPath, canvasPixels, differences, runnerPixels, until }
+import { openSite, controls, texts, root, screenshotDir, classReportPath, canvasPixels, differences, runnerPixels, until,
+         pngPixels }
   from "./harness.mjs";
 
 const TEXTS = texts();
@@ -221,22 +222,11 @@ const reportDrawings = (page) => page.frameLocator("dialog.class-report iframe")
            decoded: images.filter((image) => image.complete && image.naturalWidth === 361 && image.naturalHeight === 446).length };
 });
 
-// RGBA of the drawing in the report's row of a file.
+// RGBA of the drawing in the report's row of a file (a PNG in a data: address).
 async function reportPixels(page, fileName) {
   const row = page.frameLocator("dialog.class-report iframe").locator("tr", { hasText: fileName });
-  const { width, height, base64 } = await row.locator("img").evaluate(async (image) => {
-    await image.decode();
-    const canvas = document.createElement("canvas");
-    canvas.width = image.naturalWidth;
-    canvas.height = image.naturalHeight;
-    const context = canvas.getContext("2d");
-    context.drawImage(image, 0, 0);
-    const data = context.getImageData(0, 0, canvas.width, canvas.height).data;
-    let binary = "";
-    for (let i = 0; i < data.length; i += 0x8000) binary += String.fromCharCode(...data.subarray(i, i + 0x8000));
-    return { width: canvas.width, height: canvas.height, base64: btoa(binary) };
-  });
-  return { width, height, rgba: Buffer.from(base64, "base64") };
+  const source = await row.locator("img").getAttribute("src");
+  return pngPixels(page, Buffer.from(source.slice(source.indexOf(",") + 1), "base64"));
 }
 
 describe("the class report", () => {

@@ -121,6 +121,22 @@ export async function canvasPixels(page) {
   return { width, height, rgba: Buffer.from(base64, "base64") };
 }
 
+// RGBA of a PNG's bytes, decoded by the page's browser.
+export async function pngPixels(page, png) {
+  const { width, height, base64 } = await page.evaluate(async (base64) => {
+    const bytes = Uint8Array.from(atob(base64), (character) => character.charCodeAt(0));
+    const image = await createImageBitmap(new Blob([bytes], { type: "image/png" }));
+    const canvas = new OffscreenCanvas(image.width, image.height);
+    const context = canvas.getContext("2d");
+    context.drawImage(image, 0, 0);
+    const data = context.getImageData(0, 0, image.width, image.height).data;
+    let binary = "";
+    for (let i = 0; i < data.length; i += 0x8000) binary += String.fromCharCode(...data.subarray(i, i + 0x8000));
+    return { width: image.width, height: image.height, base64: btoa(binary) };
+  }, Buffer.from(png).toString("base64"));
+  return { width, height, rgba: Buffer.from(base64, "base64") };
+}
+
 // What kurovel-run draws for the same program on a surface of that size, as RGBA.
 export function runnerPixels(program, { width, height, lines = false }) {
   const work = mkdtempSync(join(tmpdir(), "kurovel-run-"));

@@ -8,7 +8,7 @@ import { createHash } from "node:crypto";
 import { mkdirSync, readdirSync, readFileSync, statSync } from "node:fs";
 import { join } from "node:path";
 import { openSite, canvasPixels, runnerPixels, runnerMessages, differences, texts, screenshotDir, controls, siteDir,
-         draftKept, until, root } from "./harness.mjs";
+         draftKept, until, root, pngPixels } from "./harness.mjs";
 
 const TEXTS = texts();
 let site;
@@ -313,6 +313,16 @@ describe("speeds", () => {
   });
 });
 
+// Nothing changed: no box open, the edit still in the editor, unsaved (the caption
+// without a file, the draft kept, leaving asks first).
+async function assertUnsavedEditKept(page, text) {
+  await noBoxOpen(page);
+  assert.equal(await controls(page).editor.inputValue(), text);
+  assert.equal(await page.title(), TEXTS.titleText);
+  assert.equal(await draftKept(page), true);
+  assert.equal(await leaveAsks(page), true);
+}
+
 describe("program files", () => {
   // "まえに　１００" CR LF "rt 90" in Shift-JIS.
   const sjis = Buffer.from([0x82, 0xDC, 0x82, 0xA6, 0x82, 0xC9, 0x81, 0x40, 0x82, 0x50, 0x82, 0x4F, 0x82, 0x4F,
@@ -378,11 +388,7 @@ describe("program files", () => {
     await c.boxButton("OK").click();  // the question before the change is thrown away
     assert.deepEqual(await boxText(page), { caption: TEXTS.applicationTitle, text: "文字列の大きさが メモ の制限を越えました." });
     await c.boxButton("OK").click();
-    await noBoxOpen(page);
-    assert.equal(await c.editor.inputValue(), "fd 10");
-    assert.equal(await page.title(), TEXTS.titleText);
-    assert.equal(await draftKept(page), true);
-    assert.equal(await leaveAsks(page), true);
+    await assertUnsavedEditKept(page, "fd 10");
     await page.context().close();
   });
 
@@ -396,11 +402,7 @@ describe("program files", () => {
     await page.locator("dialog[open]").getByRole("textbox", { name: "ファイル名" }).waitFor();
     await c.boxButton("キャンセル").click();
     await page.waitForTimeout(100);
-    await noBoxOpen(page);
-    assert.equal(await c.editor.inputValue(), "fd 10");
-    assert.equal(await page.title(), TEXTS.titleText);
-    assert.equal(await draftKept(page), true);
-    assert.equal(await leaveAsks(page), true);
+    await assertUnsavedEditKept(page, "fd 10");
     await page.context().close();
   });
 
@@ -495,19 +497,8 @@ describe("pictures for people", () => {
     assert.equal(download.suggestedFilename(), "work.png");
     const png = Buffer.concat(await (await download.createReadStream()).toArray());
     // The file decoded by the browser, pixel for pixel against the canvas.
-    const { width, height, base64 } = await page.evaluate(async (base64) => {
-      const bytes = Uint8Array.from(atob(base64), (character) => character.charCodeAt(0));
-      const image = await createImageBitmap(new Blob([bytes], { type: "image/png" }));
-      const canvas = new OffscreenCanvas(image.width, image.height);
-      const context = canvas.getContext("2d");
-      context.drawImage(image, 0, 0);
-      const data = context.getImageData(0, 0, image.width, image.height).data;
-      let binary = "";
-      for (let i = 0; i < data.length; i += 0x8000) binary += String.fromCharCode(...data.subarray(i, i + 0x8000));
-      return { width: image.width, height: image.height, base64: btoa(binary) };
-    }, png.toString("base64"));
     assert.equal(png.toString("latin1", 1, 4), "PNG");
-    assert.deepEqual(differences({ width, height, rgba: Buffer.from(base64, "base64") }, shown), []);
+    assert.deepEqual(differences(await pngPixels(page, png), shown), []);
     await page.context().close();
   });
 
