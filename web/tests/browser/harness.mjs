@@ -121,7 +121,8 @@ export async function canvasPixels(page) {
   return { width, height, rgba: Buffer.from(base64, "base64") };
 }
 
-// RGBA of a PNG's bytes, decoded by the page's browser.
+// RGBA of a PNG's bytes, decoded by the page's browser from the bytes themselves: the
+// page's Content-Security-Policy lets it fetch no data: address.
 export async function pngPixels(page, png) {
   const { width, height, base64 } = await page.evaluate(async (base64) => {
     const bytes = Uint8Array.from(atob(base64), (character) => character.charCodeAt(0));

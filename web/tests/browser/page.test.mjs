@@ -760,19 +760,10 @@ describe("sharp pixels", () => {
     // A band across the line, away from the arrow: every pixel white or the pen's blue.
     const png = await page.screenshot({ clip: { x: box.x + box.width / 2 - 10, y: box.y + box.height / 2 - 60,
                                                 width: 20, height: 40 } });
-    const colours = await page.evaluate(async (base64) => {
-      // Decoded from bytes: the page's Content-Security-Policy lets it fetch no data: address.
-      const bytes = Uint8Array.from(atob(base64), (character) => character.charCodeAt(0));
-      const image = await createImageBitmap(new Blob([bytes], { type: "image/png" }));
-      const canvas = new OffscreenCanvas(image.width, image.height);
-      const context2d = canvas.getContext("2d");
-      context2d.drawImage(image, 0, 0);
-      const data = context2d.getImageData(0, 0, image.width, image.height).data;
-      const found = new Set();
-      for (let i = 0; i < data.length; i += 4) found.add(`${data[i]},${data[i + 1]},${data[i + 2]}`);
-      return [...found].sort();
-    }, png.toString("base64"));
-    assert.deepEqual(colours, ["0,0,255", "255,255,255"]);
+    const { rgba } = await pngPixels(page, png);
+    const colours = new Set();
+    for (let i = 0; i < rgba.length; i += 4) colours.add(`${rgba[i]},${rgba[i + 1]},${rgba[i + 2]}`);
+    assert.deepEqual([...colours].sort(), ["0,0,255", "255,255,255"]);
     await context.close();
   });
 });
