@@ -89,8 +89,14 @@ export async function startWindow(kv, texts) {
     description.update();
     keepDraft();
   }
+  // A flow started while another waits for its reply is dropped by the module, as
+  // a click during a box is; flowUnderWay lets what must not be dropped wait.
+  let flowUnderWay = Promise.resolve();
   const flow = (start) => async () => {
-    await requests.drive(start());
+    const request = start();
+    const driven = requests.drive(request);
+    if (request) flowUnderWay = driven.catch(() => undefined);
+    await driven;
     after();
   };
   async function run() {
@@ -188,6 +194,9 @@ export async function startWindow(kv, texts) {
     const shared = await readLink(location.href, texts.shareLimits);
     if (!shared) return false;
     history.replaceState(history.state, "", withoutLink(location.href));  // a reload opens it no more
+    // A link followed while a box is closing waits for that flow to end: a box's
+    // close event comes a task after the click that answered it.
+    await flowUnderWay;
     flow(() => engine.openShared(shared))();
     return true;
   }
