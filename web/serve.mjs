@@ -109,8 +109,17 @@ async function respond(root, request, response) {
     // Any file may have a precompressed copy.
     Vary: "Accept-Encoding",
   };
+  // Last-Modified counts whole seconds: a build replaced within the second it was
+  // served would look unchanged, and a browser would keep the old one (the service
+  // worker's update check among them). The ETag tells them apart to the microsecond,
+  // and a browser that has it asks by it first.
+  headers.ETag = `"${file.info.size.toString(16)}-${Math.round(file.info.mtimeMs * 1000).toString(16)}` +
+                 `${copy ? `-${copy.encoding}` : ""}"`;
+  const tags = request.headers["if-none-match"];
   const since = Date.parse(request.headers["if-modified-since"] ?? "");
-  if (!Number.isNaN(since) && modified.getTime() <= since) {
+  const unchanged = tags !== undefined ? tags.split(",").some((tag) => tag.trim() === headers.ETag)
+                                       : !Number.isNaN(since) && modified.getTime() <= since;
+  if (unchanged) {
     response.writeHead(304, headers);
     response.end();
     return;
